@@ -1,0 +1,193 @@
+// ZEQPPD: the vendor PPD parser and root of a parsed PPD model (statement loop,
+// vendor statements, model assembly, constraint forests, class-wide display options).
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "PPDObjects/PPDXTypes.h"
+#include "foundation/PointerList.h"
+#include "parser/PPDX.h"
+#include "platform/MacTypes.h"
+
+class CString;
+class CStringSoup;
+class PPDStream;
+class PPDFileStream;
+class PPDXErrorObj;
+class PPDXControl;
+class PPDXGroup;
+class PPDXRollDown;
+class PPDXProperties;
+class PPDXGroups;
+class PPDXControls;
+class PPDXShortcuts;
+class KeywordTo_PPDControl;
+class ConstraintForest;
+class ItemConstraintList;
+class Settings;
+struct SharedConstraintRec;
+struct __CFString;
+struct __CFURL;
+struct __CFArray;
+
+// Level of job-note words the host supports: 0, 1 or 2 accept growing subsets
+// of the words, any other value accepts all of them.
+using _EXTENSIONS_SUPPORT_ = uint32_t;
+
+// The process-wide string pool of constraint keywords and option names; every
+// ZEQPPD::Build installs a fresh pool here.
+extern CStringSoup* gConstraintStrings;
+
+// A "*%ZEQGroupName" declaration, kept while the file is parsed.
+class GroupName {
+public:
+    GroupName(const char* name, const __CFString* translation, bool visible);
+    ~GroupName();
+    GroupName(const GroupName&) = delete;
+    GroupName& operator=(const GroupName&) = delete;
+
+    CString* mName;                  // owned
+    const __CFString* mTranslation;  // retained, may be null
+    CString* mTranslationText;       // owned
+    bool mVisible;
+};
+
+class ZEQPPD : public PPDX {
+public:
+    ZEQPPD(const __CFURL* url, const _PARSE_OPTIONS_& options, const __CFArray* pcFileNames);
+    ZEQPPD(const FSSpec& spec, const _PARSE_OPTIONS_& options, const __CFArray* pcFileNames);
+    explicit ZEQPPD(const _PARSE_OPTIONS_& options);
+    // Member-by-member copy: shares every element with the source.
+    ZEQPPD(const ZEQPPD& other);
+    ZEQPPD& operator=(const ZEQPPD&) = delete;
+
+    // ---- settings cache (helper "cache" adds these, in its own source file) ----
+    // ZEQPPD(Settings& settings, const __CFURL* ppdURL, const __CFArray* pcFileNames);
+    // bool Save(Settings& settings);
+    // bool Restore(Settings& settings);
+    // bool BuildFromSettings(Settings& settings);
+    // void ResolveHeirarchy();
+    // ---- end of settings cache ----
+
+    ~ZEQPPD() override;
+
+    // Statement loop over the file.
+    void Parse() override;
+    PPDXErrorObj* ParsePSKeywords(PPDStream& stream, const char* keyword) override;
+    virtual PPDXControl* PPDCreatePopupMenu(const char* groupName, const char* keyword,
+                                            const char* translation, PointerList& items,
+                                            CString* defaultOption);
+    virtual bool PPDReconcilePopupMenu(const char* keyword, const char* translation,
+                                       PointerList& items, CString* defaultOption);
+
+    void Build();
+    PPDXErrorObj* TestPPDFile(PPDStream& stream, const char* keyword);
+    PPDXErrorObj* ParseControl(PPDStream& stream);
+    PPDXErrorObj* ParseGroup(PPDStream& stream, const char* controlKeyword, PointerList& flags);
+
+    // UI option statements.
+    PPDXErrorObj* ParseOpenUI(PPDStream& stream, const char* controlKeyword, PointerList& flags,
+                              PPDXGroup* group);
+    PPDXErrorObj* ParseBooleanControl(const char* controlKeyword, const __CFString* translation,
+                                      PointerList& flags, PPDXGroup* group);
+    PPDXErrorObj* ParsePopupControl(const char* controlKeyword, const __CFString* translation,
+                                    PointerList& flags, PPDXGroup* group, const bool& pickMany);
+    void SetupControl(PPDXGroup* group, PPDXControl* control, bool reportNoRollDown);
+
+    // Vendor range and job note statements.
+    PPDXErrorObj* ParseRange(PPDStream& stream, const char* controlKeyword, PointerList& flags,
+                             PPDXGroup* group);
+    PPDXErrorObj* ParseJobNote(PPDStream& stream, const char* controlKeyword, PointerList& flags,
+                               PPDXGroup* group);
+    PPDXErrorObj* ParseJobNote(PPDStream& stream);
+
+    // Vendor extension statements.
+    PPDXErrorObj* ParsePropertyPage(PPDStream& stream);
+    PPDXErrorObj* ParseGroupName(PPDStream& stream);
+    PPDXErrorObj* ParseParent(PPDStream& stream);
+    PPDXErrorObj* ParseShortcut(PPDStream& stream);
+    PPDXErrorObj* ParseSpecialOption(PPDStream& stream);
+    void AddGroupNameToList(const char* name, const __CFString* translation, bool visible);
+    GroupName* FindGroupNameFromList(const char* name);
+    void ClearStringList(PointerList& list);
+    void ClearGroupNameList();
+
+    // Model assembly.
+    PPDXGroup* FindAndCreateParent(const char* name);
+    void ResolveShortcuts();
+    void CollectOrphanGroups();
+
+    // ---- UI constraints: helper "tool" defines these in parser/UIConstraints*.cpp ----
+    PPDXErrorObj* ParseUIConstraint(PPDStream& stream, bool requires);
+    long GetConstraintList(void* control, long value, SharedConstraintRec** records);
+    long GetRequiresList(void* control, SharedConstraintRec** records);
+    long CommonGetForestList(PPDXControl* control, long value, SharedConstraintRec** records,
+                             ConstraintForest* forest);
+    void ProcessConstraintList(const ItemConstraintList* list, SharedConstraintRec* records,
+                               unsigned long first, unsigned long count);
+    void ReleaseConstraintList(SharedConstraintRec*& records);
+    void ReleaseRequiresList(SharedConstraintRec*& records);
+    void DeleteConstraintMaps();
+    long DumpConstraintMap(FILE* stream, ConstraintForest* forest, char* title);
+    // ---- end of UI constraints ----
+
+    // Parse options of this model.
+    bool ParseOrphans() const;
+    bool ParseHidden() const;
+
+    // Class-wide display options and extension level.
+    static _DISPLAY_OPTIONS_ Options();
+    static void Options(_DISPLAY_OPTIONS_ options);
+    static void IncludeOrphans();
+    static void IncludeHidden();
+    static void ExcludeOrphans();
+    static void ExcludeHidden();
+    static _EXTENSIONS_SUPPORT_ GetExtensions();
+    static void SetExtensions(_EXTENSIONS_SUPPORT_ level);
+
+    PPDXControls* GetControls() const { return mControls; }
+    PPDXProperties* GetProperties() const { return mProperties; }
+    PPDXGroups* GetGroups() const { return mGroups; }
+    PPDXShortcuts* GetShortcuts() const { return mShortcuts; }
+    KeywordTo_PPDControl* GetKeywordIndex() const { return mKeywordIndex; }
+    const CString* QWFileVersion() const { return mQWFileVersion; }
+    const CString* QWVersion() const { return mQWVersion; }
+    bool GetFileSpec(FSSpec& spec);
+    bool operator==(const ZEQPPD& other);
+
+    // Control with that keyword anywhere in the model, whatever the display
+    // options (hashed, so the existence check stays linear over a whole parse).
+    PPDXControl* FindControlAnywhere(const char* keyword) const;
+
+protected:
+    _PARSE_OPTIONS_ mParseOptions;
+    PPDXProperties* mProperties;
+    PPDXGroups* mGroups;
+    PPDXControls* mControls;
+    PPDXShortcuts* mShortcuts;
+    bool mInInstallableOptions;
+    PPDXRollDown* mInstallableRollDown;
+    CString* mQWFileVersion;
+    CString* mQWVersion;
+    PointerList mShortcutKeywords;  // owned CString*
+    PointerList mGroupNames;        // owned GroupName*
+    KeywordTo_PPDControl* mKeywordIndex;
+    ConstraintForest* mConstraints;
+    ConstraintForest* mRequires;
+
+    static _DISPLAY_OPTIONS_ sDisplayOptions;
+    static _EXTENSIONS_SUPPORT_ sExtensionsSupport;
+
+private:
+    struct ParseState;  // per-parse look-up tables (hash indexes), alive during Parse
+    ParseState* mState;
+    PPDFileStream* mFileStream;  // the file stream while Parse runs
+
+    void InitFields(const _PARSE_OPTIONS_& options);
+    PPDXErrorObj* RecordError(PPDXErrorObj* error);
+    void IndexControl(const char* keyword, PPDXControl* control);
+    const __CFString* ConvertText(const char* text);
+    PPDXErrorObj* ParseJobNoteCommon(PPDStream& stream, const char* controlKeyword,
+                                     PointerList* flags, PPDXGroup* group, bool blockForm);
+};
