@@ -1,0 +1,21 @@
+// PPDXRollDown: a group that lists its own controls (not owned) in a PPDXControls.
+#pragma once
+
+#include "PPDObjects/PPDXGroup.h"
+
+class PPDXControls;
+
+class PPDXRollDown : public PPDXGroup {
+public:
+    // Both constructors create the empty controls container.
+    PPDXRollDown();
+    PPDXRollDown(const char* keyword, CFStringRef inLocalName, const bool& visible);
+    // Deletes the container, not the controls.
+    ~PPDXRollDown() override;
+    // Cache members (Save, the constructor from a settings item) are added by the cache code.
+
+    PPDXControls* Controls() const { return mControls; }
+
+protected:
+    PPDXControls* mControls;  // owned
+};

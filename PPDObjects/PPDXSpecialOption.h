@@ -1,0 +1,27 @@
+// PPDXSpecialOption: a printer option carrying a plain text value; its PostScript is the raw
+// code, without a feature block.
+#pragma once
+
+#include "PPDObjects/PPDXControl.h"
+
+class CString;
+
+class PPDXSpecialOption : public PPDXControl {
+public:
+    // Type 5, value "".
+    PPDXSpecialOption();
+    // The value is a copy of `value` (null gives "").
+    PPDXSpecialOption(const char* keyword, CFStringRef inLocalName, PointerList& flags, char* value,
+                      unsigned char* code, const long& codeLength, const bool& visible);
+    ~PPDXSpecialOption() override;
+    // Cache members (Save, Restore, the constructor from a settings item) are added by the
+    // cache code.
+
+    // The value text (never null for a constructed option).
+    const char* GetValue() const;
+    // The value becomes "".
+    void ResetToDefaultValue() override;
+
+protected:
+    CString* mValue;  // owned
+};
