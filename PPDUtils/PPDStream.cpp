@@ -1,0 +1,179 @@
+// Character streams over PPD text and the chunked file stream the parser reads lines from.
+#include "PPDUtils/PPDStream.h"
+
+#include <cstring>
+
+#include "PPDUtils/FileMac.h"
+#include "platform/MacMemory.h"
+
+PPDStream::PPDStream() : mBegin(nullptr), mEnd(nullptr), mCurrent(nullptr), mStatus(kGood) {}
+
+PPDStream::PPDStream(const char* text, long length)
+    : mBegin(nullptr), mEnd(nullptr), mCurrent(nullptr), mStatus(kGood) {
+    Setup(text, length);
+}
+
+PPDStream::PPDStream(const PPDStream& other)
+    : mBegin(other.mBegin), mEnd(other.mEnd), mCurrent(other.mCurrent), mStatus(other.mStatus) {}
+
+PPDStream::~PPDStream() {}
+
+void PPDStream::Setup(const char* text, long length) {
+    if (text == nullptr || length < 1) {
+        mStatus = kBad;
+        return;
+    }
+    mBegin = mCurrent = text;
+    mEnd = text + length;
+    mStatus = kGood;
+}
+
+void PPDStream::SkipWhiteSpace() {
+    while (mCurrent != nullptr && mCurrent < mEnd && (*mCurrent == ' ' || *mCurrent == '\t'))
+        ++mCurrent;
+}
+
+bool PPDStream::GetLine(char* line) {
+    return ReadLine(line);
+}
+
+// Scans the text directly instead of going through GetChar per character; the results and
+// the status left behind are those of reading character by character: a consumed character
+// leaves the stream good, running into the end leaves it at end of file.
+bool PPDStream::ReadLine(char* line) {
+    const char* p = mCurrent;
+    size_t avail = (p != nullptr && p < mEnd) ? static_cast<size_t>(mEnd - p) : 0;
+    size_t limit = avail < kPPDMaxLineChars ? avail : kPPDMaxLineChars;
+    size_t n = 0;
+    while (n < limit) {
+        unsigned char c = static_cast<unsigned char>(p[n]);
+        if (c == '\n' || c == '\r' || c == 0xFF)
+            break;
+        ++n;
+    }
+    if (n > 0)
+        std::memcpy(line, p, n);
+    line[n] = '\0';
+
+    if (n < limit) {
+        // Stopped at a terminator or a 0xFF byte; both are consumed.
+        unsigned char c = static_cast<unsigned char>(p[n]);
+        mCurrent = p + n + 1;
+        mStatus = kGood;
+        if (c == '\r' && mCurrent < mEnd && *mCurrent == '\n')
+            ++mCurrent;
+        return c != 0xFF;
+    }
+    if (n == kPPDMaxLineChars) {
+        // 255 characters stored: the next character stays for the next call.
+        mCurrent = p + n;
+        mStatus = kGood;
+        return false;
+    }
+    // Ran into the end of the text.
+    if (p != nullptr)
+        mCurrent = p + n;
+    mStatus = kEndOfFile;
+    return false;
+}
+
+PPDFileStream::PPDFileStream(PPDFile* file, bool chunked)
+    : PPDStream(), mBuffer(nullptr), mTemporary(true), mChunked(false), mFile(file) {
+    if (file == nullptr)
+        mStatus = kBad;
+
+    if (chunked) {
+        OSErr err = noErr;
+        mBuffer = TempNewHandle(kChunkSize, &err);
+        if (mBuffer == nullptr) {
+            mBuffer = NewHandle(kChunkSize);
+            mTemporary = false;
+        }
+        mChunked = true;
+        Setup();
+        return;
+    }
+
+    if (file == nullptr)
+        return;
+    long size = file->dataForkSize();
+    if (size < 1)
+        return;
+    // Ask for the whole file; halve the request while memory is short. Files of 256 bytes or
+    // less get no buffer and read as empty.
+    while (size > 256 && mBuffer == nullptr) {
+        OSErr err = noErr;
+        mBuffer = TempNewHandle(size, &err);
+        if (mBuffer == nullptr) {
+            mBuffer = NewHandle(size);
+            if (mBuffer != nullptr) {
+                mTemporary = false;
+            } else {
+                mChunked = true;
+                size >>= 1;
+            }
+        }
+    }
+    Setup();
+}
+
+PPDFileStream::~PPDFileStream() {
+    if (mBuffer != nullptr) {
+        if (mTemporary) {
+            OSErr err = noErr;
+            TempDisposeHandle(mBuffer, &err);
+        } else {
+            DisposeHandle(mBuffer);
+        }
+        mBuffer = nullptr;
+    }
+}
+
+OSErr PPDFileStream::Setup() {
+    if (mBuffer == nullptr || mFile == nullptr)
+        return noErr;
+
+    unsigned long count = static_cast<unsigned long>(GetHandleSize(mBuffer));
+    if (!mFile->dataForkOpen()) {
+        OSErr err = mFile->openDataFork(1);
+        if (err != noErr) {
+            mStatus = kBad;
+            return err;
+        }
+    }
+    OSErr err = mFile->dataForkRead(*mBuffer, &count);
+    if (err != noErr && err != eofErr) {
+        mStatus = kBad;
+        return err;
+    }
+    PPDStream::Setup(*mBuffer, static_cast<long>(count));
+    return err;
+}
+
+bool PPDFileStream::GetLine(char* line) {
+    if (!mChunked)
+        return ReadLine(line);
+    if (ReadLine(line))
+        return true;
+    // An overlong line or a 0xFF byte: not the end of the buffer.
+    if (!EndOfFile())
+        return false;
+    Setup();
+    return FixLine(line);
+}
+
+// The two pieces of a split line must fit the caller's 256-byte buffer under the same rule
+// as any line: a joined line of 255 or more characters is refused like an overlong line
+// (false, the first piece left in the buffer), so the result does not depend on where the
+// piece boundary falls.
+bool PPDFileStream::FixLine(char* line) {
+    char scratch[kPPDLineBufferSize];
+    if (!ReadLine(scratch))
+        return false;
+    size_t have = std::strlen(line);
+    size_t more = std::strlen(scratch);
+    if (have + more >= kPPDMaxLineChars)
+        return false;
+    std::memcpy(line + have, scratch, more + 1);
+    return true;
+}

@@ -1,0 +1,94 @@
+// Character streams over PPD text: PPDStream reads a block of text in memory, PPDFileStream
+// fills one reusable block from a PPDFile piece by piece and hands the file out line by line.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/MacTypes.h"
+
+class PPDFile;
+
+// Longest line (characters before the terminator) that GetLine stores, and the size of every
+// line and token buffer of the parser.
+inline constexpr size_t kPPDMaxLineChars = 255;
+inline constexpr size_t kPPDLineBufferSize = 256;
+
+// Read cursor over text the stream does not own.
+class PPDStream {
+public:
+    enum { kGood = 0, kBad = 1, kEndOfFile = 2 };
+
+    PPDStream();
+    PPDStream(const char* text, long length);
+    PPDStream(const PPDStream& other);
+    PPDStream& operator=(const PPDStream& other) = default;
+    virtual ~PPDStream();
+
+    // Points the stream at `length` bytes of `text`; null text or length below 1 only marks
+    // the stream bad and leaves the read position where it was.
+    void Setup(const char* text, long length);
+
+    // Next character; at the end delivers 0xFF, sets end of file and returns false.
+    bool GetChar(char& c) {
+        if (mCurrent == nullptr || mCurrent >= mEnd) {
+            c = static_cast<char>(-1);
+            mStatus = kEndOfFile;
+            return false;
+        }
+        c = *mCurrent++;
+        mStatus = kGood;
+        return true;
+    }
+    // The character at the read position, or 0xFF at the end; changes nothing.
+    char PeekChar() const {
+        return (mCurrent == nullptr || mCurrent >= mEnd) ? static_cast<char>(-1) : *mCurrent;
+    }
+    // Advances over spaces and tabs.
+    void SkipWhiteSpace();
+
+    // Copies the next line (at most 255 characters) into `line`, which must hold 256 bytes,
+    // and terminates it. True only when the line ended at CR, LF or CR LF.
+    virtual bool GetLine(char* line);
+
+    int32_t Status() const { return mStatus; }
+    bool EndOfFile() const { return mStatus == kEndOfFile; }
+    bool Good() const { return mStatus == kGood; }
+    bool Bad() const { return mStatus == kBad; }
+
+protected:
+    // The line reader without the virtual dispatch, shared with PPDFileStream.
+    bool ReadLine(char* line);
+
+    const char* mBegin;
+    const char* mEnd;
+    const char* mCurrent;
+    int32_t mStatus;
+};
+
+// Stream over a PPD file, filled from its data fork into one owned Memory Manager block.
+class PPDFileStream : public PPDStream {
+public:
+    enum { kChunkSize = 10000 };
+
+    // `chunked` reads the file in 10000-byte pieces (the parser's mode); otherwise the whole
+    // data fork is read at once when memory allows.
+    PPDFileStream(PPDFile* file, bool chunked);
+    ~PPDFileStream() override;
+
+    PPDFileStream(const PPDFileStream&) = delete;
+    PPDFileStream& operator=(const PPDFileStream&) = delete;
+
+    // Reads the next piece of the file into the buffer and points the stream at it.
+    OSErr Setup();
+
+    bool GetLine(char* line) override;
+    // Completes a line that the end of the buffer cut: reads the rest from the next piece.
+    bool FixLine(char* line);
+
+private:
+    Handle mBuffer;
+    Boolean mTemporary;
+    Boolean mChunked;
+    PPDFile* mFile;
+};
