@@ -18,6 +18,7 @@ class PPDXErrorObj;
 class PPDXControl;
 class PPDXGroup;
 class PPDXRollDown;
+class PPDXProperty;
 class PPDXProperties;
 class PPDXGroups;
 class PPDXControls;
@@ -119,7 +120,8 @@ public:
     void CollectOrphanGroups();
 
     // ---- UI constraints: helper "tool" defines these in parser/UIConstraints*.cpp ----
-    PPDXErrorObj* ParseUIConstraint(PPDStream& stream, bool requires);
+    // ("requires" is a C++20 keyword, so the flag is called isRequirement.)
+    PPDXErrorObj* ParseUIConstraint(PPDStream& stream, bool isRequirement);
     long GetConstraintList(void* control, long value, SharedConstraintRec** records);
     long GetRequiresList(void* control, SharedConstraintRec** records);
     long CommonGetForestList(PPDXControl* control, long value, SharedConstraintRec** records,
@@ -130,6 +132,9 @@ public:
     void ReleaseRequiresList(SharedConstraintRec*& records);
     void DeleteConstraintMaps();
     long DumpConstraintMap(FILE* stream, ConstraintForest* forest, char* title);
+    // The two forests, for callers that query one with CommonGetForestList.
+    ConstraintForest* GetConstraintForest() const { return mConstraints; }
+    ConstraintForest* GetRequiresForest() const { return mRequires; }
     // ---- end of UI constraints ----
 
     // Parse options of this model.
@@ -180,14 +185,32 @@ protected:
     static _EXTENSIONS_SUPPORT_ sExtensionsSupport;
 
 private:
-    struct ParseState;  // per-parse look-up tables (hash indexes), alive during Parse
+    struct ParseState;  // per-parse hash indexes (parser/ZEQPPDIndex.h), alive during Parse
     ParseState* mState;
     PPDFileStream* mFileStream;  // the file stream while Parse runs
+    bool mReadFailed;            // a line could not be read: the statement loop stops
+    bool mIsCopy;                // a copy shares the elements of its source and deletes none
 
     void InitFields(const _PARSE_OPTIONS_& options);
-    PPDXErrorObj* RecordError(PPDXErrorObj* error);
-    void IndexControl(const char* keyword, PPDXControl* control);
+    static PPDXErrorObj* NewError(short number, const char* keyword, bool fatal);
+    void RecordError(PPDXErrorObj* error);
+    // Next line of the file; false at the end or for a line that cannot be read.
+    bool ReadFileLine(char* line);
+    // Next word up to a vertical bar, colon or double quote, stripped; empty words skipped.
+    static bool NextWord(PPDStream& stream, char* word);
+    // Translation text converted with the text converter (null without one), and the
+    // user name given to an element (an empty string stands in for a missing one).
     const __CFString* ConvertText(const char* text);
+    static const __CFString* ElementName(const __CFString* translation);
+    // Append to the groups or properties container and the parse-time name index.
+    void AddGroup(PPDXGroup* group);
+    void AddPage(PPDXProperty* page);
+    PPDXGroup* FindGroupAnywhere(const char* name);
+    PPDXProperty* FindPageAnywhere(const char* name);
+    void IndexControl(const char* keyword, PPDXControl* control);
+    // Appends to the flat control list (and the parse-time index of control keywords).
+    void AddToControlList(PPDXControl* control);
     PPDXErrorObj* ParseJobNoteCommon(PPDStream& stream, const char* controlKeyword,
                                      PointerList* flags, PPDXGroup* group, bool blockForm);
+    void DeleteModel();
 };
