@@ -20,10 +20,14 @@ public:
     };
 
     // Records `entry` under the element's keyword; elements without a keyword are not kept.
+    // When memory runs out the index gives up and reports itself unusable.
     void Add(const Entry& entry);
     // The entries with exactly that keyword, in insertion order; null when none.
     const std::vector<Entry>* Lookup(const char* keyword) const;
+    // False once an entry could not be recorded: the container then walks its list instead.
+    bool Usable() const { return mUsable; }
 
 private:
+    bool mUsable = true;
     std::unordered_map<std::string, std::vector<Entry>> mEntries;
 };
