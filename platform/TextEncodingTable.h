@@ -13,16 +13,16 @@ namespace platform {
 // above). These equal the kCFStringEncoding... and kTextEncoding... constants.
 enum : uint32_t {
     kTextEncodingTableMacRoman = 0,
-    kTextEncodingTableUnicode = 0x100,        // UTF-16, host byte order unless a BOM says otherwise
-    kTextEncodingTableUnicodeV2 = 0x101,      // accepted as Unicode (UTF-16)
-    kTextEncodingTableUTF8 = 0x08000100,      // Unicode with the UTF-8 format
+    kTextEncodingTableUnicode = 0x100,    // UTF-16, host byte order unless a BOM says otherwise
+    kTextEncodingTableUnicodeV2 = 0x101,  // accepted as Unicode (UTF-16)
+    kTextEncodingTableUTF8 = 0x08000100,  // Unicode with the UTF-8 format
     kTextEncodingTableISOLatin1 = 0x201,
     kTextEncodingTableISOLatin2 = 0x202,
     kTextEncodingTableISOLatin5 = 0x209,
     kTextEncodingTableWindowsLatin1 = 0x500,
     kTextEncodingTableASCII = 0x600,
     kTextEncodingTableShiftJIS = 0xA01,
-    kTextEncodingTableMacJapanese = 1,        // Mac script Japanese: Shift-JIS
+    kTextEncodingTableMacJapanese = 1,  // Mac script Japanese: Shift-JIS
 };
 
 // The iconv character-set name for a Mac encoding number, or nullptr when the encoding is not

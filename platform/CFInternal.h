@@ -1,0 +1,62 @@
+// Internal object model of the Core Foundation stand-ins: the common base of every object
+// behind a CF...Ref, with its type number and reference count. Not for use outside platform/.
+#pragma once
+
+#include <atomic>
+#include <string>
+
+#include "platform/CFBase.h"
+
+// Type numbers of the object kinds.
+enum : CFTypeID {
+    kCFTypeIDNull = 16,
+    kCFTypeIDString = 7,
+    kCFTypeIDDictionary = 18,
+    kCFTypeIDArray = 19,
+    kCFTypeIDData = 20,
+    kCFTypeIDBoolean = 21,
+    kCFTypeIDNumber = 22,
+    kCFTypeIDURL = 29,
+    kCFTypeIDUUID = 34,
+    kCFTypeIDDate = 42,
+    kCFTypeIDError = 43,
+};
+
+// Every object derives from __CFType, first and without virtual bases, so a CFTypeRef is the
+// address of its __CFType.
+struct __CFType {
+    explicit __CFType(CFTypeID typeID) : mTypeID(typeID) {}
+    virtual ~__CFType() = default;
+    __CFType(const __CFType&) = delete;
+    __CFType& operator=(const __CFType&) = delete;
+
+    // Called only with an object of the same type id.
+    virtual bool Equal(const __CFType* other) const { return this == other; }
+    virtual CFHashCode Hash() const { return reinterpret_cast<CFHashCode>(this); }
+    // The text CFCopyDescription and "%@" show, as UTF-8.
+    virtual std::string Describe() const;
+
+    const CFTypeID mTypeID;
+    std::atomic<CFIndex> mRefCount{1};
+    bool mImmortal = false;  // constants: retain and release do nothing
+};
+
+namespace cfinternal {
+
+inline const __CFType* Object(CFTypeRef cf) {
+    return static_cast<const __CFType*>(cf);
+}
+inline bool IsA(CFTypeRef cf, CFTypeID id) {
+    return cf && Object(cf)->mTypeID == id;
+}
+
+// UTF-8 description of any object (empty for null).
+std::string Describe(CFTypeRef cf);
+
+// Creates an immutable CFString from UTF-8 text (invalid sequences become U+FFFD); null when
+// memory runs out.
+CFStringRef StringFromUTF8(const std::string& utf8);
+// The UTF-8 form of a string (empty for null or a lone surrogate).
+std::string UTF8FromString(CFStringRef s);
+
+}  // namespace cfinternal

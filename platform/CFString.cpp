@@ -1,0 +1,1062 @@
+// Core Foundation strings: UTF-16 storage, encoding conversions through the text-encoding
+// table, formatting, numeric values and comparison.
+#include "platform/CFString.h"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <string>
+#include <unordered_map>
+
+#include "platform/CFInternal.h"
+#include "platform/TextEncodingTable.h"
+
+struct __CFString : __CFType {
+    __CFString() : __CFType(kCFTypeIDString) {}
+
+    bool Equal(const __CFType* other) const override {
+        return mText == static_cast<const __CFString*>(other)->mText;
+    }
+    CFHashCode Hash() const override {
+        CFHashCode h = 1469598103934665603UL;  // FNV-1a over the UTF-16 units
+        for (char16_t u : mText) {
+            h ^= u;
+            h *= 1099511628211UL;
+        }
+        return h;
+    }
+    std::string Describe() const override;
+
+    // Caches the ASCII form CFStringGetCStringPtr hands out; only immutable strings keep one.
+    void Freeze() {
+        for (char16_t u : mText) {
+            if (u >= 0x80)
+                return;
+        }
+        mAscii.assign(mText.begin(), mText.end());
+        mHasAscii = true;
+    }
+
+    std::u16string mText;
+    std::string mAscii;
+    bool mHasAscii = false;
+    bool mMutable = false;
+};
+
+namespace {
+
+constexpr bool kLittleEndianHost = std::endian::native == std::endian::little;
+
+const __CFString* Str(CFStringRef s) {
+    return cfinternal::IsA(s, kCFTypeIDString) ? static_cast<const __CFString*>(s) : nullptr;
+}
+
+__CFString* MutableStr(CFMutableStringRef s) {
+    return (cfinternal::IsA(s, kCFTypeIDString) && s->mMutable) ? s : nullptr;
+}
+
+// A new string object with the given text; null when memory runs out.
+__CFString* NewString(std::u16string&& text, bool isMutable) {
+    __CFString* s = new (std::nothrow) __CFString;
+    if (!s)
+        return nullptr;
+    try {
+        s->mText = std::move(text);
+        s->mMutable = isMutable;
+        if (!isMutable)
+            s->Freeze();
+    } catch (const std::bad_alloc&) {
+        delete s;
+        return nullptr;
+    }
+    return s;
+}
+
+// --- UTF-8, done here rather than through iconv: it is the system encoding. ---
+
+// Strict decoding (no overlong forms, surrogates or values above U+10FFFF). With `replace`
+// each bad byte becomes U+FFFD instead of failing.
+bool DecodeUTF8(const unsigned char* p, size_t n, std::u16string& out, bool replace) {
+    size_t i = 0;
+    while (i < n) {
+        unsigned char c = p[i];
+        if (c < 0x80) {
+            out.push_back(c);
+            ++i;
+            continue;
+        }
+        size_t extra = 0;
+        char32_t cp = 0;
+        char32_t min = 0;
+        if ((c & 0xE0) == 0xC0) {
+            extra = 1;
+            cp = c & 0x1F;
+            min = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2;
+            cp = c & 0x0F;
+            min = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            extra = 3;
+            cp = c & 0x07;
+            min = 0x10000;
+        }
+        bool ok = extra != 0 && i + extra < n;
+        if (ok) {
+            for (size_t k = 1; k <= extra; ++k) {
+                unsigned char cc = p[i + k];
+                if ((cc & 0xC0) != 0x80) {
+                    ok = false;
+                    break;
+                }
+                cp = (cp << 6) | (cc & 0x3F);
+            }
+        }
+        if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)))
+            ok = false;
+        if (!ok) {
+            if (!replace)
+                return false;
+            out.push_back(0xFFFD);
+            ++i;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+        i += extra + 1;
+    }
+    return true;
+}
+
+// Encodes one code point; a lone surrogate fails unless a loss byte stands in for it.
+bool EncodeUTF8(const char16_t* u, size_t n, std::string& out, uint8_t lossByte) {
+    for (size_t i = 0; i < n; ++i) {
+        char32_t cp = u[i];
+        if (cp >= 0xD800 && cp <= 0xDFFF) {
+            if (cp <= 0xDBFF && i + 1 < n && u[i + 1] >= 0xDC00 && u[i + 1] <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (u[i + 1] - 0xDC00);
+                ++i;
+            } else {
+                if (lossByte == 0)
+                    return false;
+                out.push_back(static_cast<char>(lossByte));
+                continue;
+            }
+        }
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return true;
+}
+
+bool IsPlainUnicode(CFStringEncoding e) {
+    return e == 0x100 || e == 0x101;
+}
+
+char16_t Swap(char16_t u) {
+    return static_cast<char16_t>((u >> 8) | (u << 8));
+}
+
+// Bytes in `encoding` -> UTF-16. Plain Unicode: a byte-order mark is honoured and dropped;
+// without one, external representations are big-endian and in-memory text is host order.
+bool Decode(CFStringEncoding encoding, const UInt8* bytes, size_t n, bool external,
+            std::u16string& out) {
+    if (n > 0 && !bytes)
+        return false;
+    if (encoding == kCFStringEncodingUTF8) {
+        size_t skip = 0;
+        if (external && n >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
+            skip = 3;
+        return DecodeUTF8(bytes + skip, n - skip, out, false);
+    }
+    if (IsPlainUnicode(encoding)) {
+        if (n % 2 != 0)
+            return false;
+        bool swap = false;
+        size_t start = 0;
+        if (n >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
+            swap = kLittleEndianHost;
+            start = 2;
+        } else if (n >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+            swap = !kLittleEndianHost;
+            start = 2;
+        } else if (external) {
+            swap = kLittleEndianHost;
+        }
+        out.reserve(out.size() + (n - start) / 2);
+        for (size_t i = start; i < n; i += 2) {
+            char16_t u;
+            std::memcpy(&u, bytes + i, 2);
+            out.push_back(swap ? Swap(u) : u);
+        }
+        return true;
+    }
+    return platform::Utf16FromBytes(encoding, bytes, n, out) == platform::ConversionStatus::ok;
+}
+
+// UTF-16 -> bytes in `encoding`. Plain Unicode is host order, or big-endian behind FE FF as an
+// external representation: a fixed order keeps the bytes the same on every machine.
+bool Encode(CFStringEncoding encoding, const char16_t* u, size_t n, UInt8 lossByte, bool external,
+            std::string& out) {
+    if (encoding == kCFStringEncodingUTF8)
+        return EncodeUTF8(u, n, out, lossByte);
+    if (IsPlainUnicode(encoding)) {
+        const bool swap = external && kLittleEndianHost;
+        if (external) {
+            out.push_back(static_cast<char>(0xFE));
+            out.push_back(static_cast<char>(0xFF));
+        }
+        for (size_t i = 0; i < n; ++i) {
+            char16_t v = swap ? Swap(u[i]) : u[i];
+            char b[2];
+            std::memcpy(b, &v, 2);
+            out.append(b, 2);
+        }
+        return true;
+    }
+    return platform::BytesFromUtf16(encoding, u, n, out, lossByte) ==
+           platform::ConversionStatus::ok;
+}
+
+bool RangeValid(const __CFString* s, CFRange r) {
+    return r.location >= 0 && r.length >= 0 && static_cast<size_t>(r.location) <= s->mText.size() &&
+           static_cast<size_t>(r.length) <= s->mText.size() - static_cast<size_t>(r.location);
+}
+
+char16_t Fold(char16_t c) {
+    if (c < 0x80)
+        return (c >= 'A' && c <= 'Z') ? static_cast<char16_t>(c + 32) : c;
+    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7))
+        return static_cast<char16_t>(c + 32);
+    if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149) {
+        // Latin Extended-A pairs upper/lower as even/odd, except in the 0x139..0x148 and
+        // 0x179..0x17E runs where the upper case is odd.
+        const bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+        if (oddUpper)
+            return (c % 2 == 1) ? static_cast<char16_t>(c + 1) : c;
+        return (c % 2 == 0) ? static_cast<char16_t>(c + 1) : c;
+    }
+    if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2)
+        return static_cast<char16_t>(c + 32);
+    if (c >= 0x410 && c <= 0x42F)
+        return static_cast<char16_t>(c + 32);
+    if (c >= 0x400 && c <= 0x40F)
+        return static_cast<char16_t>(c + 80);
+    return c;
+}
+
+bool UnitsEqual(char16_t a, char16_t b, bool fold) {
+    return fold ? Fold(a) == Fold(b) : a == b;
+}
+
+// --- Formatting ---
+
+void AppendUTF16AsUTF8(std::string& out, const char16_t* u, size_t n) {
+    EncodeUTF8(u, n, out, '?');
+}
+
+std::string FormatUTF8(const std::string& format, va_list args) {
+    std::string out;
+    const size_t n = format.size();
+    size_t i = 0;
+    while (i < n) {
+        char c = format[i];
+        if (c != '%') {
+            out.push_back(c);
+            ++i;
+            continue;
+        }
+        const size_t start = i++;
+        std::string spec = "%";
+        // Flags
+        while (i < n && std::strchr("-+ #0'", format[i]))
+            spec.push_back(format[i++]);
+        // Width
+        if (i < n && format[i] == '*') {
+            spec += std::to_string(va_arg(args, int));
+            ++i;
+        } else {
+            while (i < n && format[i] >= '0' && format[i] <= '9')
+                spec.push_back(format[i++]);
+        }
+        // Precision
+        if (i < n && format[i] == '.') {
+            spec.push_back(format[i++]);
+            if (i < n && format[i] == '*') {
+                spec += std::to_string(va_arg(args, int));
+                ++i;
+            } else {
+                while (i < n && format[i] >= '0' && format[i] <= '9')
+                    spec.push_back(format[i++]);
+            }
+        }
+        // Length
+        std::string length;
+        while (i < n && std::strchr("hlqLztj", format[i]))
+            length.push_back(format[i++]);
+        if (i >= n) {
+            out.append(format, start, std::string::npos);
+            break;
+        }
+        const char conv = format[i++];
+        char buffer[512];
+        auto emit = [&](int written) {
+            if (written > 0)
+                out.append(buffer, std::min<size_t>(written, sizeof buffer - 1));
+        };
+        switch (conv) {
+            case '%':
+                out.push_back('%');
+                break;
+            case 'd':
+            case 'i': {
+                spec += "ll";
+                spec.push_back(conv);
+                long long v;
+                if (length == "l" || length == "z" || length == "t")
+                    v = va_arg(args, long);
+                else if (length == "ll" || length == "q" || length == "j")
+                    v = va_arg(args, long long);
+                else
+                    v = va_arg(args, int);
+                if (length == "h")
+                    v = static_cast<short>(v);
+                if (length == "hh")
+                    v = static_cast<signed char>(v);
+                emit(std::snprintf(buffer, sizeof buffer, spec.c_str(), v));
+                break;
+            }
+            case 'u':
+            case 'o':
+            case 'x':
+            case 'X': {
+                spec += "ll";
+                spec.push_back(conv);
+                unsigned long long v;
+                if (length == "l" || length == "z" || length == "t")
+                    v = va_arg(args, unsigned long);
+                else if (length == "ll" || length == "q" || length == "j")
+                    v = va_arg(args, unsigned long long);
+                else
+                    v = va_arg(args, unsigned int);
+                if (length == "h")
+                    v = static_cast<unsigned short>(v);
+                if (length == "hh")
+                    v = static_cast<unsigned char>(v);
+                emit(std::snprintf(buffer, sizeof buffer, spec.c_str(), v));
+                break;
+            }
+            case 'e':
+            case 'E':
+            case 'f':
+            case 'F':
+            case 'g':
+            case 'G':
+            case 'a':
+            case 'A': {
+                if (length == "L") {
+                    spec += "L";
+                    spec.push_back(conv);
+                    long double v = va_arg(args, long double);
+                    emit(std::snprintf(buffer, sizeof buffer, spec.c_str(), v));
+                } else {
+                    spec.push_back(conv);
+                    double v = va_arg(args, double);
+                    emit(std::snprintf(buffer, sizeof buffer, spec.c_str(), v));
+                }
+                break;
+            }
+            case 'c': {
+                int v = va_arg(args, int);
+                if (length == "l") {
+                    char16_t u = static_cast<char16_t>(v);
+                    AppendUTF16AsUTF8(out, &u, 1);
+                } else {
+                    spec.push_back('c');
+                    emit(std::snprintf(buffer, sizeof buffer, spec.c_str(), v));
+                }
+                break;
+            }
+            case 'C': {
+                char16_t u = static_cast<char16_t>(va_arg(args, int));
+                AppendUTF16AsUTF8(out, &u, 1);
+                break;
+            }
+            case 's': {
+                const char* v = va_arg(args, const char*);
+                if (!v)
+                    v = "(null)";
+                spec.push_back('s');
+                // A long argument goes straight in; only width and precision need printf.
+                if (spec == "%s") {
+                    out.append(v);
+                } else {
+                    int len = std::snprintf(nullptr, 0, spec.c_str(), v);
+                    if (len > 0) {
+                        std::string tmp(static_cast<size_t>(len) + 1, '\0');
+                        std::snprintf(tmp.data(), tmp.size(), spec.c_str(), v);
+                        tmp.resize(static_cast<size_t>(len));
+                        out += tmp;
+                    }
+                }
+                break;
+            }
+            case 'S': {
+                const UniChar* v = va_arg(args, const UniChar*);
+                if (!v) {
+                    out += "(null)";
+                } else {
+                    size_t len = 0;
+                    while (v[len])
+                        ++len;
+                    AppendUTF16AsUTF8(out, reinterpret_cast<const char16_t*>(v), len);
+                }
+                break;
+            }
+            case 'p': {
+                spec.push_back('p');
+                void* v = va_arg(args, void*);
+                emit(std::snprintf(buffer, sizeof buffer, spec.c_str(), v));
+                break;
+            }
+            case '@': {
+                CFTypeRef v = va_arg(args, CFTypeRef);
+                out += v ? cfinternal::Describe(v) : std::string("(null)");
+                break;
+            }
+            case 'n':
+                (void)va_arg(args, void*);  // nothing is written back through %n
+                break;
+            default:
+                // Not a conversion: keep the text as it was.
+                out.append(format, start, i - start);
+                break;
+        }
+    }
+    return out;
+}
+
+template <typename T>
+T Clamp(long long v, bool& exact) {
+    if (v < static_cast<long long>(std::numeric_limits<T>::min())) {
+        exact = false;
+        return std::numeric_limits<T>::min();
+    }
+    if (v > static_cast<long long>(std::numeric_limits<T>::max())) {
+        exact = false;
+        return std::numeric_limits<T>::max();
+    }
+    return static_cast<T>(v);
+}
+
+}  // namespace
+
+std::string __CFString::Describe() const {
+    std::string out;
+    EncodeUTF8(mText.data(), mText.size(), out, '?');
+    return out;
+}
+
+namespace cfinternal {
+
+CFStringRef StringFromUTF8(const std::string& utf8) {
+    try {
+        std::u16string text;
+        DecodeUTF8(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size(), text, true);
+        return NewString(std::move(text), false);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+std::string UTF8FromString(CFStringRef s) {
+    const __CFString* str = Str(s);
+    std::string out;
+    if (str && !EncodeUTF8(str->mText.data(), str->mText.size(), out, 0))
+        out.clear();
+    return out;
+}
+
+}  // namespace cfinternal
+
+CFTypeID CFStringGetTypeID(void) {
+    return kCFTypeIDString;
+}
+
+CFStringRef __CFStringMakeConstantString(const char* cStr) {
+    if (!cStr)
+        return nullptr;
+    static std::mutex* lock = new std::mutex;
+    static auto* cache = new std::unordered_map<std::string, __CFString*>;
+    std::lock_guard<std::mutex> guard(*lock);
+    auto found = cache->find(cStr);
+    if (found != cache->end())
+        return found->second;
+    // Literals are UTF-8; one that is not is read as Mac Roman.
+    std::u16string text;
+    const size_t n = std::strlen(cStr);
+    if (!DecodeUTF8(reinterpret_cast<const unsigned char*>(cStr), n, text, false)) {
+        text.clear();
+        if (!Decode(kCFStringEncodingMacRoman, reinterpret_cast<const UInt8*>(cStr), n, false,
+                    text))
+            return nullptr;
+    }
+    __CFString* s = NewString(std::move(text), false);
+    if (!s)
+        return nullptr;
+    s->mImmortal = true;
+    cache->emplace(cStr, s);
+    return s;
+}
+
+CFStringRef CFStringCreateWithBytes(CFAllocatorRef, const UInt8* bytes, CFIndex numBytes,
+                                    CFStringEncoding encoding, Boolean isExternalRepresentation) {
+    if (numBytes < 0 || (numBytes > 0 && !bytes))
+        return nullptr;
+    try {
+        std::u16string text;
+        if (!Decode(encoding, bytes, static_cast<size_t>(numBytes), isExternalRepresentation, text))
+            return nullptr;
+        return NewString(std::move(text), false);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char* cStr,
+                                      CFStringEncoding encoding) {
+    if (!cStr)
+        return nullptr;
+    return CFStringCreateWithBytes(alloc, reinterpret_cast<const UInt8*>(cStr),
+                                   static_cast<CFIndex>(std::strlen(cStr)), encoding, false);
+}
+
+CFStringRef CFStringCreateWithCharacters(CFAllocatorRef, const UniChar* chars, CFIndex numChars) {
+    if (numChars < 0 || (numChars > 0 && !chars))
+        return nullptr;
+    try {
+        std::u16string text(reinterpret_cast<const char16_t*>(chars),
+                            static_cast<size_t>(numChars));
+        return NewString(std::move(text), false);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+CFStringRef CFStringCreateWithPascalString(CFAllocatorRef alloc, ConstStr255Param pStr,
+                                           CFStringEncoding encoding) {
+    if (!pStr)
+        return nullptr;
+    return CFStringCreateWithBytes(alloc, pStr + 1, pStr[0], encoding, false);
+}
+
+CFStringRef CFStringCreateCopy(CFAllocatorRef, CFStringRef theString) {
+    const __CFString* s = Str(theString);
+    if (!s)
+        return nullptr;
+    // An immutable string is its own copy.
+    if (!s->mMutable)
+        return static_cast<CFStringRef>(CFRetain(s));
+    try {
+        return NewString(std::u16string(s->mText), false);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+CFStringRef CFStringCreateWithSubstring(CFAllocatorRef, CFStringRef str, CFRange range) {
+    const __CFString* s = Str(str);
+    if (!s || !RangeValid(s, range))
+        return nullptr;
+    try {
+        return NewString(
+            s->mText.substr(static_cast<size_t>(range.location), static_cast<size_t>(range.length)),
+            false);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+CFStringRef CFStringCreateWithFormatAndArguments(CFAllocatorRef, CFDictionaryRef,
+                                                 CFStringRef format, va_list arguments) {
+    const __CFString* f = Str(format);
+    if (!f)
+        return nullptr;
+    try {
+        std::string fmt;
+        EncodeUTF8(f->mText.data(), f->mText.size(), fmt, '?');
+        va_list args;
+        va_copy(args, arguments);
+        std::string text = FormatUTF8(fmt, args);
+        va_end(args);
+        return cfinternal::StringFromUTF8(text);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+CFStringRef CFStringCreateWithFormat(CFAllocatorRef alloc, CFDictionaryRef formatOptions,
+                                     CFStringRef format, ...) {
+    va_list args;
+    va_start(args, format);
+    CFStringRef s = CFStringCreateWithFormatAndArguments(alloc, formatOptions, format, args);
+    va_end(args);
+    return s;
+}
+
+CFDataRef CFStringCreateExternalRepresentation(CFAllocatorRef alloc, CFStringRef theString,
+                                               CFStringEncoding encoding, UInt8 lossByte) {
+    const __CFString* s = Str(theString);
+    if (!s)
+        return nullptr;
+    try {
+        std::string bytes;
+        if (!Encode(encoding, s->mText.data(), s->mText.size(), lossByte, true, bytes))
+            return nullptr;
+        return CFDataCreate(alloc, reinterpret_cast<const UInt8*>(bytes.data()),
+                            static_cast<CFIndex>(bytes.size()));
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+CFStringRef CFStringCreateFromExternalRepresentation(CFAllocatorRef alloc, CFDataRef data,
+                                                     CFStringEncoding encoding) {
+    if (!data)
+        return nullptr;
+    return CFStringCreateWithBytes(alloc, CFDataGetBytePtr(data), CFDataGetLength(data), encoding,
+                                   true);
+}
+
+CFIndex CFStringGetLength(CFStringRef theString) {
+    const __CFString* s = Str(theString);
+    return s ? static_cast<CFIndex>(s->mText.size()) : 0;
+}
+
+UniChar CFStringGetCharacterAtIndex(CFStringRef theString, CFIndex idx) {
+    const __CFString* s = Str(theString);
+    if (!s || idx < 0 || static_cast<size_t>(idx) >= s->mText.size())
+        return 0;
+    return s->mText[static_cast<size_t>(idx)];
+}
+
+void CFStringGetCharacters(CFStringRef theString, CFRange range, UniChar* buffer) {
+    const __CFString* s = Str(theString);
+    if (!s || !buffer || !RangeValid(s, range))
+        return;
+    std::memcpy(buffer, s->mText.data() + range.location,
+                static_cast<size_t>(range.length) * sizeof(UniChar));
+}
+
+Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSize,
+                           CFStringEncoding encoding) {
+    const __CFString* s = Str(theString);
+    if (!s || !buffer || bufferSize <= 0)
+        return false;
+    try {
+        std::string bytes;
+        if (!Encode(encoding, s->mText.data(), s->mText.size(), 0, false, bytes))
+            return false;
+        if (bytes.size() + 1 > static_cast<size_t>(bufferSize))
+            return false;
+        std::memcpy(buffer, bytes.data(), bytes.size());
+        buffer[bytes.size()] = '\0';
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+const char* CFStringGetCStringPtr(CFStringRef theString, CFStringEncoding encoding) {
+    const __CFString* s = Str(theString);
+    if (!s || s->mMutable || !s->mHasAscii)
+        return nullptr;
+    switch (encoding) {
+        case kCFStringEncodingUTF8:
+        case kCFStringEncodingASCII:
+        case kCFStringEncodingMacRoman:
+        case kCFStringEncodingISOLatin1:
+        case kCFStringEncodingISOLatin2:
+        case kCFStringEncodingISOLatin5:
+        case kCFStringEncodingWindowsLatin1:
+            return s->mAscii.c_str();
+        default:
+            return nullptr;
+    }
+}
+
+Boolean CFStringGetPascalString(CFStringRef theString, StringPtr buffer, CFIndex bufferSize,
+                                CFStringEncoding encoding) {
+    const __CFString* s = Str(theString);
+    if (!s || !buffer || bufferSize <= 0)
+        return false;
+    try {
+        std::string bytes;
+        if (!Encode(encoding, s->mText.data(), s->mText.size(), 0, false, bytes))
+            return false;
+        if (bytes.size() > 255 || bytes.size() + 1 > static_cast<size_t>(bufferSize))
+            return false;
+        buffer[0] = static_cast<unsigned char>(bytes.size());
+        std::memcpy(buffer + 1, bytes.data(), bytes.size());
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding encoding,
+                         UInt8 lossByte, Boolean isExternalRepresentation, UInt8* buffer,
+                         CFIndex maxBufLen, CFIndex* usedBufLen) {
+    if (usedBufLen)
+        *usedBufLen = 0;
+    const __CFString* s = Str(theString);
+    if (!s || !RangeValid(s, range) || maxBufLen < 0)
+        return 0;
+    const char16_t* units = s->mText.data() + range.location;
+    const size_t count = static_cast<size_t>(range.length);
+    const size_t capacity = buffer ? static_cast<size_t>(maxBufLen) : SIZE_MAX;
+    try {
+        std::string out;
+        // The whole range at once, when it converts and fits.
+        if (Encode(encoding, units, count, lossByte, isExternalRepresentation, out) &&
+            out.size() <= capacity) {
+            if (buffer)
+                std::memcpy(buffer, out.data(), out.size());
+            if (usedBufLen)
+                *usedBufLen = static_cast<CFIndex>(out.size());
+            return range.length;
+        }
+        // Otherwise character by character, up to the first failure or a full buffer.
+        out.clear();
+        size_t done = 0;
+        if (isExternalRepresentation && IsPlainUnicode(encoding)) {
+            if (capacity < 2)
+                return 0;
+            out = "\xFE\xFF";
+        }
+        const bool swap = isExternalRepresentation && IsPlainUnicode(encoding) && kLittleEndianHost;
+        while (done < count) {
+            size_t step = 1;
+            if (units[done] >= 0xD800 && units[done] <= 0xDBFF && done + 1 < count &&
+                units[done + 1] >= 0xDC00 && units[done + 1] <= 0xDFFF)
+                step = 2;
+            std::string piece;
+            if (IsPlainUnicode(encoding)) {
+                for (size_t k = 0; k < step; ++k) {
+                    char16_t v = swap ? Swap(units[done + k]) : units[done + k];
+                    char b[2];
+                    std::memcpy(b, &v, 2);
+                    piece.append(b, 2);
+                }
+            } else if (!Encode(encoding, units + done, step, lossByte, false, piece)) {
+                break;
+            }
+            if (out.size() + piece.size() > capacity)
+                break;
+            out += piece;
+            done += step;
+        }
+        if (buffer)
+            std::memcpy(buffer, out.data(), out.size());
+        if (usedBufLen)
+            *usedBufLen = static_cast<CFIndex>(out.size());
+        return static_cast<CFIndex>(done);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+}
+
+CFStringEncoding CFStringGetSystemEncoding(void) {
+    return kCFStringEncodingUTF8;
+}
+
+CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length, CFStringEncoding encoding) {
+    if (length < 0)
+        return kCFNotFound;
+    const size_t per = platform::MaxBytesPerUTF16Unit(encoding);
+    if (per == 0)
+        return 0;
+    if (static_cast<size_t>(length) > static_cast<size_t>(LONG_MAX) / per)
+        return kCFNotFound;
+    return length * static_cast<CFIndex>(per);
+}
+
+CFStringEncoding CFStringGetMostCompatibleMacStringEncoding(CFStringEncoding encoding) {
+    if (platform::IsUnicodeEncoding(encoding))
+        return kCFStringEncodingUnicode;
+    if (encoding < 0x100)
+        return encoding;  // already a Mac script encoding
+    switch (encoding) {
+        case kCFStringEncodingISOLatin1:
+        case kCFStringEncodingWindowsLatin1:
+        case kCFStringEncodingASCII:
+        case kCFStringEncodingNextStepLatin:
+            return kCFStringEncodingMacRoman;
+        case kCFStringEncodingISOLatin2:
+        case 0x0501:    // Windows Latin 2
+            return 29;  // Mac Central European Roman
+        case kCFStringEncodingISOLatin5:
+        case 0x0504:    // Windows Latin 5
+            return 35;  // Mac Turkish
+        case kCFStringEncodingShiftJIS:
+        case 0x0420:  // DOS Japanese
+            return kCFStringEncodingMacJapanese;
+        default:
+            return kCFStringEncodingInvalidId;
+    }
+}
+
+Boolean CFStringIsEncodingAvailable(CFStringEncoding encoding) {
+    return platform::IsSupportedEncoding(encoding);
+}
+
+CFStringEncoding CFStringGetFastestEncoding(CFStringRef theString) {
+    const __CFString* s = Str(theString);
+    if (s && !s->mMutable && s->mHasAscii)
+        return kCFStringEncodingASCII;
+    return kCFStringEncodingUnicode;
+}
+
+CFMutableStringRef CFStringCreateMutable(CFAllocatorRef, CFIndex) {
+    return NewString(std::u16string(), true);
+}
+
+CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef, CFIndex, CFStringRef theString) {
+    const __CFString* s = Str(theString);
+    try {
+        return NewString(s ? std::u16string(s->mText) : std::u16string(), true);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+void CFStringAppend(CFMutableStringRef theString, CFStringRef appendedString) {
+    __CFString* m = MutableStr(theString);
+    const __CFString* a = Str(appendedString);
+    if (!m || !a)
+        return;
+    if (m == a) {
+        std::u16string copy = a->mText;
+        m->mText += copy;
+    } else {
+        m->mText += a->mText;
+    }
+}
+
+void CFStringAppendCharacters(CFMutableStringRef theString, const UniChar* chars,
+                              CFIndex numChars) {
+    __CFString* m = MutableStr(theString);
+    if (!m || !chars || numChars <= 0)
+        return;
+    m->mText.append(reinterpret_cast<const char16_t*>(chars), static_cast<size_t>(numChars));
+}
+
+void CFStringAppendCString(CFMutableStringRef theString, const char* cStr,
+                           CFStringEncoding encoding) {
+    __CFString* m = MutableStr(theString);
+    if (!m || !cStr)
+        return;
+    std::u16string text;
+    if (Decode(encoding, reinterpret_cast<const UInt8*>(cStr), std::strlen(cStr), false, text))
+        m->mText += text;
+}
+
+void CFStringAppendPascalString(CFMutableStringRef theString, ConstStr255Param pStr,
+                                CFStringEncoding encoding) {
+    __CFString* m = MutableStr(theString);
+    if (!m || !pStr)
+        return;
+    std::u16string text;
+    if (Decode(encoding, pStr + 1, pStr[0], false, text))
+        m->mText += text;
+}
+
+void CFStringAppendFormat(CFMutableStringRef theString, CFDictionaryRef formatOptions,
+                          CFStringRef format, ...) {
+    if (!MutableStr(theString))
+        return;
+    va_list args;
+    va_start(args, format);
+    CFStringRef s = CFStringCreateWithFormatAndArguments(nullptr, formatOptions, format, args);
+    va_end(args);
+    CFStringAppend(theString, s);
+    CFRelease(s);
+}
+
+void CFStringInsert(CFMutableStringRef str, CFIndex idx, CFStringRef insertedStr) {
+    __CFString* m = MutableStr(str);
+    const __CFString* a = Str(insertedStr);
+    if (!m || !a || idx < 0 || static_cast<size_t>(idx) > m->mText.size())
+        return;
+    std::u16string copy = a->mText;
+    m->mText.insert(static_cast<size_t>(idx), copy);
+}
+
+void CFStringDelete(CFMutableStringRef theString, CFRange range) {
+    __CFString* m = MutableStr(theString);
+    if (!m || !RangeValid(m, range))
+        return;
+    m->mText.erase(static_cast<size_t>(range.location), static_cast<size_t>(range.length));
+}
+
+void CFStringReplaceAll(CFMutableStringRef theString, CFStringRef replacement) {
+    __CFString* m = MutableStr(theString);
+    const __CFString* a = Str(replacement);
+    if (!m || !a)
+        return;
+    std::u16string copy = a->mText;
+    m->mText = std::move(copy);
+}
+
+namespace {
+
+// The ASCII characters of a string's numeric prefix, after leading white space.
+std::string NumericPrefix(const __CFString* s, bool allowFloat) {
+    std::string text;
+    size_t i = 0;
+    const std::u16string& t = s->mText;
+    while (i < t.size() && (t[i] == ' ' || t[i] == '\t' || t[i] == '\n' || t[i] == '\r'))
+        ++i;
+    for (; i < t.size() && t[i] < 0x80; ++i) {
+        const char c = static_cast<char>(t[i]);
+        const bool digit = c >= '0' && c <= '9';
+        const bool sign = c == '+' || c == '-';
+        const bool floatChar = c == '.' || c == 'e' || c == 'E';
+        if (!(digit || sign || (allowFloat && floatChar)))
+            break;
+        text.push_back(c);
+    }
+    return text;
+}
+
+}  // namespace
+
+SInt32 CFStringGetIntValue(CFStringRef str) {
+    const __CFString* s = Str(str);
+    if (!s)
+        return 0;
+    std::string text = NumericPrefix(s, false);
+    size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            break;  // clamped below
+    }
+    if (negative)
+        value = -value;
+    bool exact = true;
+    return Clamp<SInt32>(value, exact);
+}
+
+double CFStringGetDoubleValue(CFStringRef str) {
+    const __CFString* s = Str(str);
+    if (!s)
+        return 0.0;
+    std::string text = NumericPrefix(s, true);
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    bool negative = false;
+    if (begin < end && (*begin == '+' || *begin == '-'))
+        negative = *begin++ == '-';
+    double value = 0.0;
+    auto r = std::from_chars(begin, end, value);
+    if (r.ec != std::errc())
+        return 0.0;
+    return negative ? -value : value;
+}
+
+CFComparisonResult CFStringCompare(CFStringRef theString1, CFStringRef theString2,
+                                   CFStringCompareFlags compareOptions) {
+    const __CFString* a = Str(theString1);
+    const __CFString* b = Str(theString2);
+    if (!a || !b)
+        return a ? kCFCompareGreaterThan : (b ? kCFCompareLessThan : kCFCompareEqualTo);
+    const bool fold = (compareOptions & kCFCompareCaseInsensitive) != 0;
+    const size_t n = std::min(a->mText.size(), b->mText.size());
+    for (size_t i = 0; i < n; ++i) {
+        char16_t x = fold ? Fold(a->mText[i]) : a->mText[i];
+        char16_t y = fold ? Fold(b->mText[i]) : b->mText[i];
+        if (x != y)
+            return x < y ? kCFCompareLessThan : kCFCompareGreaterThan;
+    }
+    if (a->mText.size() == b->mText.size())
+        return kCFCompareEqualTo;
+    return a->mText.size() < b->mText.size() ? kCFCompareLessThan : kCFCompareGreaterThan;
+}
+
+Boolean CFStringHasPrefix(CFStringRef theString, CFStringRef prefix) {
+    const __CFString* s = Str(theString);
+    const __CFString* p = Str(prefix);
+    if (!s || !p || p->mText.empty())
+        return false;
+    return s->mText.compare(0, p->mText.size(), p->mText) == 0 &&
+           s->mText.size() >= p->mText.size();
+}
+
+Boolean CFStringHasSuffix(CFStringRef theString, CFStringRef suffix) {
+    const __CFString* s = Str(theString);
+    const __CFString* p = Str(suffix);
+    if (!s || !p || p->mText.empty() || p->mText.size() > s->mText.size())
+        return false;
+    return s->mText.compare(s->mText.size() - p->mText.size(), p->mText.size(), p->mText) == 0;
+}
+
+CFRange CFStringFind(CFStringRef theString, CFStringRef stringToFind,
+                     CFStringCompareFlags compareOptions) {
+    const CFRange none{kCFNotFound, 0};
+    const __CFString* s = Str(theString);
+    const __CFString* f = Str(stringToFind);
+    if (!s || !f || f->mText.empty() || f->mText.size() > s->mText.size())
+        return none;
+    const bool fold = (compareOptions & kCFCompareCaseInsensitive) != 0;
+    const bool backwards = (compareOptions & kCFCompareBackwards) != 0;
+    const bool anchored = (compareOptions & kCFCompareAnchored) != 0;
+    const size_t m = f->mText.size();
+    const size_t last = s->mText.size() - m;
+    auto matchAt = [&](size_t pos) {
+        for (size_t k = 0; k < m; ++k) {
+            if (!UnitsEqual(s->mText[pos + k], f->mText[k], fold))
+                return false;
+        }
+        return true;
+    };
+    if (anchored) {
+        const size_t pos = backwards ? last : 0;
+        return matchAt(pos) ? CFRange{static_cast<CFIndex>(pos), static_cast<CFIndex>(m)} : none;
+    }
+    for (size_t step = 0; step <= last; ++step) {
+        const size_t pos = backwards ? last - step : step;
+        if (matchAt(pos))
+            return CFRange{static_cast<CFIndex>(pos), static_cast<CFIndex>(m)};
+    }
+    return none;
+}
