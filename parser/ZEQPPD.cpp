@@ -26,7 +26,6 @@
 
 _DISPLAY_OPTIONS_ ZEQPPD::sDisplayOptions = 0;
 _EXTENSIONS_SUPPORT_ ZEQPPD::sExtensionsSupport = 0xFFFFFFFFu;
-CStringSoup* gConstraintStrings = nullptr;
 
 namespace {
 
@@ -122,6 +121,17 @@ ZEQPPD::~ZEQPPD() {
         // The work lists hold the source's entries; only the nodes of this copy go.
         mShortcutKeywords.MakeEmpty();
         mGroupNames.MakeEmpty();
+        // The base part of a copy shares the file, the errors, the main-keyword strings and
+        // the converter of the source as well: they stay with the source.
+        mFile = nullptr;
+        mErrors = nullptr;
+        mFormatVersion = nullptr;
+        mFileVersion = nullptr;
+        mPCFileName = nullptr;
+        mLanguageVersion = nullptr;
+        mLanguageEncoding = nullptr;
+        mModelName = nullptr;
+        mTextConverter = nullptr;
         return;
     }
     DeleteConstraintMaps();
