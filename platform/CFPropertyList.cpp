@@ -1,0 +1,562 @@
+// Core Foundation property lists to and from XML, through libplist's node trees.
+#include "platform/CFPropertyList.h"
+
+#include <plist/plist.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/CFArray.h"
+#include "platform/CFDate.h"
+#include "platform/CFDictionary.h"
+#include "platform/CFInternal.h"
+#include "platform/CFNumber.h"
+#include "platform/CFString.h"
+
+namespace {
+
+// Frees a libplist tree when it goes out of scope.
+struct PlistHolder {
+    plist_t node = nullptr;
+    ~PlistHolder() {
+        if (node)
+            plist_free(node);
+    }
+};
+
+// --- CF objects -> libplist nodes ---
+
+plist_t ToNode(CFTypeRef cf, CFIndex depth);
+
+plist_t StringNode(CFStringRef s) {
+    const std::string utf8 = cfinternal::UTF8FromString(s);
+    // A lone surrogate has no UTF-8 form, and XML cannot carry a NUL.
+    if (utf8.empty() && CFStringGetLength(s) > 0)
+        return nullptr;
+    if (utf8.find('\0') != std::string::npos)
+        return nullptr;
+    return plist_new_string(utf8.c_str());
+}
+
+plist_t ArrayNode(CFArrayRef a, CFIndex depth) {
+    plist_t node = plist_new_array();
+    if (!node)
+        return nullptr;
+    const CFIndex count = CFArrayGetCount(a);
+    for (CFIndex i = 0; i < count; ++i) {
+        plist_t item = ToNode(CFArrayGetValueAtIndex(a, i), depth + 1);
+        if (!item) {
+            plist_free(node);
+            return nullptr;
+        }
+        plist_array_append_item(node, item);
+    }
+    return node;
+}
+
+plist_t DictNode(CFDictionaryRef d, CFIndex depth) {
+    const CFIndex count = CFDictionaryGetCount(d);
+    std::vector<const void*> keys(static_cast<size_t>(count));
+    std::vector<const void*> values(static_cast<size_t>(count));
+    CFDictionaryGetKeysAndValues(d, keys.data(), values.data());
+    std::vector<size_t> order(static_cast<size_t>(count));
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (!cfinternal::IsA(keys[i], kCFTypeIDString))
+            return nullptr;  // keys must be strings
+        order[i] = i;
+    }
+    // Keys are written in sorted order, so equal dictionaries give equal bytes.
+    std::sort(order.begin(), order.end(), [&](size_t x, size_t y) {
+        return CFStringCompare(static_cast<CFStringRef>(keys[x]), static_cast<CFStringRef>(keys[y]),
+                               0) == kCFCompareLessThan;
+    });
+    plist_t node = plist_new_dict();
+    if (!node)
+        return nullptr;
+    for (size_t i : order) {
+        const std::string key = cfinternal::UTF8FromString(static_cast<CFStringRef>(keys[i]));
+        plist_t item = ToNode(values[i], depth + 1);
+        if (!item || (key.empty() && CFStringGetLength(static_cast<CFStringRef>(keys[i])) > 0) ||
+            key.find('\0') != std::string::npos) {
+            if (item)
+                plist_free(item);
+            plist_free(node);
+            return nullptr;
+        }
+        plist_dict_set_item(node, key.c_str(), item);
+    }
+    return node;
+}
+
+plist_t ToNode(CFTypeRef cf, CFIndex depth) {
+    if (!cf || depth > kCFPropertyListMaxDepth)
+        return nullptr;
+    switch (CFGetTypeID(cf)) {
+        case kCFTypeIDString:
+            return StringNode(static_cast<CFStringRef>(cf));
+        case kCFTypeIDBoolean:
+            return plist_new_bool(CFBooleanGetValue(static_cast<CFBooleanRef>(cf)) ? 1 : 0);
+        case kCFTypeIDNumber: {
+            CFNumberRef n = static_cast<CFNumberRef>(cf);
+            if (CFNumberIsFloatType(n)) {
+                double v = 0;
+                CFNumberGetValue(n, kCFNumberFloat64Type, &v);
+                return plist_new_real(v);
+            }
+            // libplist keeps integers as 64-bit patterns and writes them back signed.
+            SInt64 v = 0;
+            CFNumberGetValue(n, kCFNumberSInt64Type, &v);
+            return plist_new_uint(static_cast<uint64_t>(v));
+        }
+        case kCFTypeIDData: {
+            CFDataRef d = static_cast<CFDataRef>(cf);
+            static const char kEmpty = 0;
+            const char* bytes = reinterpret_cast<const char*>(CFDataGetBytePtr(d));
+            return plist_new_data(bytes ? bytes : &kEmpty,
+                                  static_cast<uint64_t>(CFDataGetLength(d)));
+        }
+        case kCFTypeIDDate: {
+            const double t = CFDateGetAbsoluteTime(static_cast<CFDateRef>(cf));
+            if (!(t > -2147483648.0 && t < 2147483647.0))
+                return nullptr;  // libplist's range
+            const double whole = t < 0 ? -static_cast<double>(static_cast<int64_t>(-t))
+                                       : static_cast<double>(static_cast<int64_t>(t));
+            return plist_new_date(static_cast<int32_t>(whole),
+                                  static_cast<int32_t>((t - whole) * 1e6));
+        }
+        case kCFTypeIDArray:
+            return ArrayNode(static_cast<CFArrayRef>(cf), depth);
+        case kCFTypeIDDictionary:
+            return DictNode(static_cast<CFDictionaryRef>(cf), depth);
+        default:
+            return nullptr;  // URLs, UUIDs and the like have no property-list form
+    }
+}
+
+// --- libplist nodes -> CF objects ---
+
+struct Reader {
+    CFOptionFlags mutability;
+    const char* error = nullptr;
+
+    CFTypeRef Fail(const char* message) {
+        if (!error)
+            error = message;
+        return nullptr;
+    }
+
+    CFTypeRef Convert(plist_t node, CFIndex depth) {
+        if (depth > kCFPropertyListMaxDepth)
+            return Fail("Property list nested too deeply");
+        switch (plist_get_node_type(node)) {
+            case PLIST_BOOLEAN: {
+                uint8_t v = 0;
+                plist_get_bool_val(node, &v);
+                return v ? kCFBooleanTrue : kCFBooleanFalse;
+            }
+            case PLIST_UINT: {
+                uint64_t v = 0;
+                plist_get_uint_val(node, &v);
+                const SInt64 s = static_cast<SInt64>(v);
+                CFTypeRef n = CFNumberCreate(nullptr, kCFNumberSInt64Type, &s);
+                return n ? n : Fail("Out of memory");
+            }
+            case PLIST_REAL: {
+                double v = 0;
+                plist_get_real_val(node, &v);
+                CFTypeRef n = CFNumberCreate(nullptr, kCFNumberFloat64Type, &v);
+                return n ? n : Fail("Out of memory");
+            }
+            case PLIST_STRING: {
+                char* text = nullptr;
+                plist_get_string_val(node, &text);
+                if (!text)
+                    return Fail("Out of memory");
+                CFStringRef s = CFStringCreateWithBytes(nullptr, reinterpret_cast<UInt8*>(text),
+                                                        static_cast<CFIndex>(std::strlen(text)),
+                                                        kCFStringEncodingUTF8, false);
+                std::free(text);
+                if (!s)
+                    return Fail("Property list string is not valid UTF-8");
+                if (mutability == kCFPropertyListMutableContainersAndLeaves) {
+                    CFMutableStringRef m = CFStringCreateMutableCopy(nullptr, 0, s);
+                    CFRelease(s);
+                    return m ? m : Fail("Out of memory");
+                }
+                return s;
+            }
+            case PLIST_DATA: {
+                char* bytes = nullptr;
+                uint64_t length = 0;
+                plist_get_data_val(node, &bytes, &length);
+                CFTypeRef d;
+                if (mutability == kCFPropertyListMutableContainersAndLeaves) {
+                    CFMutableDataRef m = CFDataCreateMutable(nullptr, 0);
+                    if (m && bytes)
+                        CFDataAppendBytes(m, reinterpret_cast<UInt8*>(bytes),
+                                          static_cast<CFIndex>(length));
+                    d = m;
+                } else {
+                    d = CFDataCreate(nullptr, reinterpret_cast<UInt8*>(bytes),
+                                     bytes ? static_cast<CFIndex>(length) : 0);
+                }
+                std::free(bytes);
+                return d ? d : Fail("Out of memory");
+            }
+            case PLIST_DATE: {
+                int32_t sec = 0, usec = 0;
+                plist_get_date_val(node, &sec, &usec);
+                CFTypeRef d = CFDateCreate(nullptr, sec + usec / 1e6);
+                return d ? d : Fail("Out of memory");
+            }
+            case PLIST_ARRAY:
+                return ConvertArray(node, depth);
+            case PLIST_DICT:
+                return ConvertDict(node, depth);
+            default:
+                return Fail("Unsupported value type in property list");
+        }
+    }
+
+    CFTypeRef ConvertArray(plist_t node, CFIndex depth) {
+        CFMutableArrayRef array = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
+        if (!array)
+            return Fail("Out of memory");
+        plist_array_iter iter = nullptr;
+        plist_array_new_iter(node, &iter);
+        if (!iter) {
+            CFRelease(array);
+            return Fail("Out of memory");
+        }
+        for (;;) {
+            plist_t item = nullptr;
+            plist_array_next_item(node, iter, &item);
+            if (!item)
+                break;
+            CFTypeRef value = Convert(item, depth + 1);
+            if (!value) {
+                std::free(iter);
+                CFRelease(array);
+                return nullptr;
+            }
+            CFArrayAppendValue(array, value);
+            CFRelease(value);
+        }
+        std::free(iter);
+        return Finish(array);
+    }
+
+    CFTypeRef ConvertDict(plist_t node, CFIndex depth) {
+        CFMutableDictionaryRef dict = CFDictionaryCreateMutable(
+            nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+        if (!dict)
+            return Fail("Out of memory");
+        plist_dict_iter iter = nullptr;
+        plist_dict_new_iter(node, &iter);
+        if (!iter) {
+            CFRelease(dict);
+            return Fail("Out of memory");
+        }
+        bool ok = true;
+        for (;;) {
+            char* keyText = nullptr;
+            plist_t item = nullptr;
+            plist_dict_next_item(node, iter, &keyText, &item);
+            if (!item) {
+                std::free(keyText);
+                break;
+            }
+            CFStringRef key =
+                keyText ? CFStringCreateWithBytes(nullptr, reinterpret_cast<UInt8*>(keyText),
+                                                  static_cast<CFIndex>(std::strlen(keyText)),
+                                                  kCFStringEncodingUTF8, false)
+                        : nullptr;
+            std::free(keyText);
+            if (!key) {
+                ok = false;
+                Fail("Property list key is not valid UTF-8");
+                break;
+            }
+            CFTypeRef value = Convert(item, depth + 1);
+            if (!value) {
+                CFRelease(key);
+                ok = false;
+                break;
+            }
+            CFDictionarySetValue(dict, key, value);
+            CFRelease(key);
+            CFRelease(value);
+        }
+        std::free(iter);
+        if (!ok) {
+            CFRelease(dict);
+            return nullptr;
+        }
+        return Finish(dict);
+    }
+
+    // Containers are read mutable and handed back immutable unless asked otherwise.
+    CFTypeRef Finish(CFTypeRef container) {
+        if (mutability != kCFPropertyListImmutable)
+            return container;
+        CFTypeRef copy = CFGetTypeID(container) == kCFTypeIDArray
+                             ? static_cast<CFTypeRef>(
+                                   CFArrayCreateCopy(nullptr, static_cast<CFArrayRef>(container)))
+                             : static_cast<CFTypeRef>(CFDictionaryCreateCopy(
+                                   nullptr, static_cast<CFDictionaryRef>(container)));
+        CFRelease(container);
+        return copy ? copy : Fail("Out of memory");
+    }
+};
+
+// The deepest nesting of <array> and <dict> elements in XML text, found before libplist builds
+// its tree so that a hostile document cannot make either side recurse without bound. Stops
+// counting once past the limit.
+CFIndex XMLNestingDepth(const char* text, size_t length) {
+    CFIndex depth = 0;
+    CFIndex deepest = 0;
+    for (size_t i = 0; i < length && deepest <= kCFPropertyListMaxDepth; ++i) {
+        if (text[i] != '<')
+            continue;
+        const bool closing = i + 1 < length && text[i + 1] == '/';
+        const size_t nameStart = i + (closing ? 2 : 1);
+        auto isName = [&](const char* name) {
+            const size_t n = std::strlen(name);
+            if (nameStart + n > length || std::memcmp(text + nameStart, name, n) != 0)
+                return false;
+            const char after = nameStart + n < length ? text[nameStart + n] : '>';
+            return after == '>' || after == '/' || after == ' ' || after == '\t' || after == '\n' ||
+                   after == '\r';
+        };
+        if (!isName("array") && !isName("dict"))
+            continue;
+        if (closing) {
+            if (depth > 0)
+                --depth;
+            continue;
+        }
+        const void* end = std::memchr(text + i, '>', length - i);
+        if (!end)
+            break;
+        if (static_cast<const char*>(end)[-1] == '/')
+            continue;  // <array/>
+        deepest = std::max(deepest, ++depth);
+    }
+    return deepest;
+}
+
+CFPropertyListRef Read(CFDataRef data, CFOptionFlags mutability, const char** error) {
+    *error = nullptr;
+    if (!cfinternal::IsA(data, kCFTypeIDData)) {
+        *error = "No property list data";
+        return nullptr;
+    }
+    const size_t length = static_cast<size_t>(CFDataGetLength(data));
+    const char* bytes = reinterpret_cast<const char*>(CFDataGetBytePtr(data));
+    if (length == 0 || !bytes) {
+        *error = "Property list data is empty";
+        return nullptr;
+    }
+    if (length >= 6 && std::memcmp(bytes, "bplist", 6) == 0) {
+        *error = "Binary property lists are not supported";
+        return nullptr;
+    }
+    if (length > UINT32_MAX - 1) {
+        *error = "Property list data is too large";
+        return nullptr;
+    }
+    if (XMLNestingDepth(bytes, length) > kCFPropertyListMaxDepth) {
+        *error = "Property list nested too deeply";
+        return nullptr;
+    }
+    // libplist is given a NUL-terminated copy so that nothing it does can read past the end.
+    std::string text;
+    try {
+        text.assign(bytes, length);
+    } catch (const std::bad_alloc&) {
+        *error = "Out of memory";
+        return nullptr;
+    }
+    PlistHolder root;
+    plist_from_xml(text.c_str(), static_cast<uint32_t>(length), &root.node);
+    if (!root.node) {
+        *error = "Malformed XML property list";
+        return nullptr;
+    }
+    Reader reader{mutability};
+    CFTypeRef result = reader.Convert(root.node, 0);
+    if (!result)
+        *error = reader.error ? reader.error : "Malformed XML property list";
+    return result;
+}
+
+CFDataRef WriteXML(CFPropertyListRef propertyList) {
+    PlistHolder root;
+    root.node = ToNode(propertyList, 0);
+    if (!root.node)
+        return nullptr;
+    char* xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(root.node, &xml, &length);
+    if (!xml)
+        return nullptr;
+    CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(xml), length);
+    plist_to_xml_free(xml);
+    return data;
+}
+
+CFErrorRef MakeError(CFIndex code, const char* message) {
+    CFStringRef description = CFStringCreateWithCString(nullptr, message, kCFStringEncodingUTF8);
+    const void* keys[] = {kCFErrorDescriptionKey};
+    const void* values[] = {description};
+    CFDictionaryRef info =
+        description ? CFDictionaryCreate(nullptr, keys, values, 1, &kCFTypeDictionaryKeyCallBacks,
+                                         &kCFTypeDictionaryValueCallBacks)
+                    : nullptr;
+    CFErrorRef error = CFErrorCreate(nullptr, kCFErrorDomainCocoa, code, info);
+    CFRelease(info);
+    CFRelease(description);
+    return error;
+}
+
+CFTypeRef DeepCopy(CFTypeRef cf, CFOptionFlags mutability, CFIndex depth) {
+    if (!cf || depth > kCFPropertyListMaxDepth)
+        return nullptr;
+    const bool mutableLeaves = mutability == kCFPropertyListMutableContainersAndLeaves;
+    const bool mutableContainers = mutability != kCFPropertyListImmutable;
+    switch (CFGetTypeID(cf)) {
+        case kCFTypeIDString:
+            return mutableLeaves ? static_cast<CFTypeRef>(CFStringCreateMutableCopy(
+                                       nullptr, 0, static_cast<CFStringRef>(cf)))
+                                 : CFStringCreateCopy(nullptr, static_cast<CFStringRef>(cf));
+        case kCFTypeIDData:
+            return mutableLeaves ? static_cast<CFTypeRef>(CFDataCreateMutableCopy(
+                                       nullptr, 0, static_cast<CFDataRef>(cf)))
+                                 : CFDataCreateCopy(nullptr, static_cast<CFDataRef>(cf));
+        case kCFTypeIDNumber:
+        case kCFTypeIDBoolean:
+        case kCFTypeIDDate:
+            return CFRetain(cf);
+        case kCFTypeIDArray: {
+            CFArrayRef a = static_cast<CFArrayRef>(cf);
+            CFMutableArrayRef out = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
+            if (!out)
+                return nullptr;
+            for (CFIndex i = 0; i < CFArrayGetCount(a); ++i) {
+                CFTypeRef v = DeepCopy(CFArrayGetValueAtIndex(a, i), mutability, depth + 1);
+                if (!v) {
+                    CFRelease(out);
+                    return nullptr;
+                }
+                CFArrayAppendValue(out, v);
+                CFRelease(v);
+            }
+            if (mutableContainers)
+                return out;
+            CFArrayRef frozen = CFArrayCreateCopy(nullptr, out);
+            CFRelease(out);
+            return frozen;
+        }
+        case kCFTypeIDDictionary: {
+            CFDictionaryRef d = static_cast<CFDictionaryRef>(cf);
+            const CFIndex count = CFDictionaryGetCount(d);
+            std::vector<const void*> keys(static_cast<size_t>(count));
+            std::vector<const void*> values(static_cast<size_t>(count));
+            CFDictionaryGetKeysAndValues(d, keys.data(), values.data());
+            CFMutableDictionaryRef out = CFDictionaryCreateMutable(
+                nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+            if (!out)
+                return nullptr;
+            for (size_t i = 0; i < keys.size(); ++i) {
+                if (!cfinternal::IsA(keys[i], kCFTypeIDString)) {
+                    CFRelease(out);
+                    return nullptr;
+                }
+                CFStringRef key = CFStringCreateCopy(nullptr, static_cast<CFStringRef>(keys[i]));
+                CFTypeRef v = DeepCopy(values[i], mutability, depth + 1);
+                if (!key || !v) {
+                    CFRelease(key);
+                    CFRelease(v);
+                    CFRelease(out);
+                    return nullptr;
+                }
+                CFDictionarySetValue(out, key, v);
+                CFRelease(key);
+                CFRelease(v);
+            }
+            if (mutableContainers)
+                return out;
+            CFDictionaryRef frozen = CFDictionaryCreateCopy(nullptr, out);
+            CFRelease(out);
+            return frozen;
+        }
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
+CFDataRef CFPropertyListCreateXMLData(CFAllocatorRef, CFPropertyListRef propertyList) {
+    return WriteXML(propertyList);
+}
+
+CFDataRef CFPropertyListCreateData(CFAllocatorRef, CFPropertyListRef propertyList,
+                                   CFPropertyListFormat format, CFOptionFlags, CFErrorRef* error) {
+    if (error)
+        *error = nullptr;
+    if (format != kCFPropertyListXMLFormat_v1_0) {
+        if (error)
+            *error =
+                MakeError(kCFPropertyListWriteStreamError, "Only XML property lists are written");
+        return nullptr;
+    }
+    CFDataRef data = WriteXML(propertyList);
+    if (!data && error)
+        *error = MakeError(kCFPropertyListWriteStreamError,
+                           "Value cannot be written as a property list");
+    return data;
+}
+
+CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef, CFDataRef xmlData,
+                                                  CFOptionFlags mutabilityOption,
+                                                  CFStringRef* errorString) {
+    if (errorString)
+        *errorString = nullptr;
+    const char* message = nullptr;
+    CFPropertyListRef result = Read(xmlData, mutabilityOption, &message);
+    if (!result && errorString)
+        *errorString = CFStringCreateWithCString(nullptr, message, kCFStringEncodingUTF8);
+    return result;
+}
+
+CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef, CFDataRef data,
+                                               CFOptionFlags options, CFPropertyListFormat* format,
+                                               CFErrorRef* error) {
+    if (error)
+        *error = nullptr;
+    const char* message = nullptr;
+    CFPropertyListRef result = Read(data, options, &message);
+    if (result && format)
+        *format = kCFPropertyListXMLFormat_v1_0;
+    if (!result && error)
+        *error = MakeError(kCFPropertyListReadCorruptError, message);
+    return result;
+}
+
+CFPropertyListRef CFPropertyListCreateDeepCopy(CFAllocatorRef, CFPropertyListRef propertyList,
+                                               CFOptionFlags mutabilityOption) {
+    return DeepCopy(propertyList, mutabilityOption, 0);
+}
+
+Boolean CFPropertyListIsValid(CFPropertyListRef plist, CFPropertyListFormat format) {
+    if (format != kCFPropertyListXMLFormat_v1_0 && format != kCFPropertyListBinaryFormat_v1_0)
+        return false;
+    PlistHolder root;
+    root.node = ToNode(plist, 0);
+    return root.node != nullptr;
+}
