@@ -124,6 +124,20 @@ TEST(CString, CFStringConversions) {
     EXPECT_EQ(ExtenalToCFString(nullptr, 4), nullptr);
 
     CFRelease(cf);
+
+    // A lone surrogate cannot be converted: each path fails its own way.
+    const UniChar broken[] = {'a', 0xD800, 'b'};
+    CFStringRef bad = CFStringCreateWithCharacters(nullptr, broken, 3);
+    ASSERT_NE(bad, nullptr);
+    EXPECT_EQ(static_cast<const char*>(CString(bad)), nullptr);
+    CString failed("old");
+    failed = bad;
+    EXPECT_STREQ(failed, "");
+    CString* cut = CFStringToCString(bad);
+    ASSERT_NE(cut, nullptr);
+    EXPECT_STREQ(*cut, "Translation");  // "Translation Error" cut to 4 x 3 - 1 bytes
+    delete cut;
+    CFRelease(bad);
 }
 
 TEST(StringHelpers, NumbersAndPascalStrings) {
