@@ -1,0 +1,471 @@
+// Base PPD parser: construction and lifetime, main keywords, validity, the tokenizer and the
+// PC-file-name check over the first 4096 bytes of the file.
+#include "parser/PPDX.h"
+
+#include <cstring>
+#include <new>
+
+#include "PPDObjects/PPDXErrors.h"
+#include "PPDUtils/FileMac.h"
+#include "PPDUtils/PPDStream.h"
+#include "PPDUtils/TextConverter.h"
+#include "foundation/BoyerMoore.h"
+#include "foundation/CString.h"
+#include "platform/CFArray.h"
+#include "platform/CFString.h"
+#include "platform/CFURL.h"
+
+namespace {
+
+const char kPCFileNameKeyword[] = "*PCFileName";
+const long kPCFileNameSearchBytes = 4096;  // how much of the file the printer check reads
+const long kPCFileNameWindow = 32;         // bytes of the value the names are looked for in
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// Replaces *slot by a copy of text; an allocation failure keeps the earlier value.
+void StoreString(CString*& slot, const char* text) {
+    CString* value = new (std::nothrow) CString(text);
+    if (value == nullptr)
+        return;
+    delete slot;
+    slot = value;
+}
+
+const char* Text(const CString* s) {
+    return s == nullptr ? nullptr : static_cast<const char*>(*s);
+}
+
+}  // namespace
+
+PPDX::PPDX()
+    : mValidPPD(false),
+      mValidPrinterName(true),
+      mFile(nullptr),
+      mErrors(nullptr),
+      mAllErrorsFatal(false),
+      mFormatVersion(nullptr),
+      mFileVersion(nullptr),
+      mPCFileName(nullptr),
+      mLanguageVersion(nullptr),
+      mLanguageEncoding(nullptr),
+      mModelName(nullptr),
+      mTextConverter(nullptr),
+      mStream(nullptr),
+      mPrinterNames(nullptr),
+      mRefCount(0) {}
+
+PPDX::PPDX(const FSSpec& spec, const __CFArray* printerNames) : PPDX() {
+    mPrinterNames = printerNames;
+    Build(spec);
+}
+
+PPDX::PPDX(const __CFURL* url, const __CFArray* printerNames) : PPDX() {
+    mPrinterNames = printerNames;
+    Build(url);
+}
+
+PPDX::PPDX(const PPDX& other)
+    : mValidPPD(other.mValidPPD),
+      mValidPrinterName(other.mValidPrinterName),
+      mFile(other.mFile),
+      mErrors(other.mErrors),
+      mAllErrorsFatal(other.mAllErrorsFatal),
+      mFormatVersion(other.mFormatVersion),
+      mFileVersion(other.mFileVersion),
+      mPCFileName(other.mPCFileName),
+      mLanguageVersion(other.mLanguageVersion),
+      mLanguageEncoding(other.mLanguageEncoding),
+      mModelName(other.mModelName),
+      mTextConverter(other.mTextConverter),
+      mStream(other.mStream),
+      mPrinterNames(other.mPrinterNames),
+      mRefCount(other.mRefCount) {}
+
+PPDX::~PPDX() {
+    delete mFile;
+    if (mErrors != nullptr) {
+        for (PPDXErrorObj* e = mErrors->First(); e != nullptr; e = mErrors->Next())
+            delete e;
+        delete mErrors;
+    }
+    delete mFormatVersion;
+    delete mFileVersion;
+    delete mPCFileName;
+    delete mLanguageVersion;
+    delete mLanguageEncoding;
+    delete mModelName;
+    delete mTextConverter;
+}
+
+PPDX* PPDX::Retain() {
+    ++mRefCount;
+    return this;
+}
+
+bool PPDX::Release() {
+    --mRefCount;
+    if (mRefCount > 0)
+        return false;
+    delete this;
+    return true;
+}
+
+void PPDX::Parse() {}
+
+void PPDX::Build(const FSSpec& spec) {
+    if (mErrors == nullptr)
+        mErrors = new (std::nothrow) PPDXErrors();
+    char name[64];
+    unsigned length = spec.name[0] < 63 ? spec.name[0] : 63;
+    std::memcpy(name, spec.name + 1, length);
+    name[length] = '\0';
+    delete mFile;
+    mFile = new (std::nothrow) PPDFile(spec.vRefNum, spec.parID, name);
+    if (mPrinterNames != nullptr) {
+        mValidPrinterName = ValidateAgainstPCFilename(mPrinterNames, mFile);
+        mPrinterNames = nullptr;
+    }
+}
+
+// A URL without a file-system reference gives the empty spec: the file then cannot be
+// opened, and the printer check and the parse report that.
+void PPDX::Build(const __CFURL* url) {
+    FSSpec spec;
+    std::memset(&spec, 0, sizeof spec);
+    FSRef ref;
+    if (url != nullptr && CFURLGetFSRef(url, &ref))
+        FSGetCatalogInfo(&ref, kFSCatInfoNone, nullptr, nullptr, &spec, nullptr);
+    Build(spec);
+}
+
+bool PPDX::IsValidPPD() {
+    if (!mValidPPD)
+        return false;
+    if (mErrors == nullptr)
+        return true;
+    if (mAllErrorsFatal)
+        return mErrors->Count() == 0;
+    for (PPDXErrorObj* e = mErrors->First(); e != nullptr; e = mErrors->Next())
+        if (e->IsFatal())
+            return false;
+    return true;
+}
+
+const char* PPDX::FormatVersion() const {
+    return Text(mFormatVersion);
+}
+const char* PPDX::FileVersion() const {
+    return Text(mFileVersion);
+}
+const char* PPDX::PCFileName() const {
+    return Text(mPCFileName);
+}
+const char* PPDX::LanguageVersion() const {
+    return Text(mLanguageVersion);
+}
+const char* PPDX::LanguageEncoding() const {
+    return Text(mLanguageEncoding);
+}
+const char* PPDX::ModelName() const {
+    return Text(mModelName);
+}
+
+TextEncoding PPDX::GetStringTextEncoding() const {
+    return mTextConverter == nullptr ? 0 : mTextConverter->GetOutputEncoding();
+}
+
+PPDXErrorObj* PPDX::ParsePSKeywords(PPDStream& stream, const char* keyword) {
+    if (keyword == nullptr)
+        return nullptr;
+    char value[kTokenBufferSize];
+    const unsigned long limit = kQuotedValueLimit;
+
+    CString** quoted = nullptr;
+    if (std::strcmp(keyword, "*PCFileName") == 0)
+        quoted = &mPCFileName;
+    else if (std::strcmp(keyword, "*FormatVersion") == 0)
+        quoted = &mFormatVersion;
+    else if (std::strcmp(keyword, "*FileVersion") == 0)
+        quoted = &mFileVersion;
+    else if (std::strcmp(keyword, "*ModelName") == 0)
+        quoted = &mModelName;
+    if (quoted != nullptr) {
+        if (GetQuotedString(stream, value, limit) > 0)
+            StoreString(*quoted, value);
+        return nullptr;
+    }
+
+    CString** line = nullptr;
+    if (std::strcmp(keyword, "*LanguageVersion") == 0)
+        line = &mLanguageVersion;
+    else if (std::strcmp(keyword, "*LanguageEncoding") == 0)
+        line = &mLanguageEncoding;
+    if (line != nullptr && NextToken(stream, value, "\n\r", true)) {
+        StoreString(*line, value);
+        UpdateTextConverter();
+    }
+    return nullptr;
+}
+
+void PPDX::UpdateTextConverter() {
+    if (mLanguageVersion == nullptr || mLanguageEncoding == nullptr)
+        return;
+    TextConverter* converter = new (std::nothrow) TextConverter(this);
+    if (converter == nullptr)
+        return;
+    delete mTextConverter;
+    mTextConverter = converter;
+}
+
+bool PPDX::NextStreamLine(char* line) {
+    return mStream != nullptr && mStream->GetLine(line);
+}
+
+// ---- tokenizer ----
+
+bool PPDX::NextToken(PPDStream& stream, char* token, const char* delimiters, bool stripBlanks) {
+    if (token == nullptr)
+        return false;
+    const bool crIsDelimiter = delimiters != nullptr && std::strchr(delimiters, '\r') != nullptr;
+    int n = 0;
+    bool endedAtLF = false;
+    char c;
+    while (n < kTokenBufferSize - 1 && stream.GetChar(c)) {
+        if (c == '\n') {
+            endedAtLF = true;
+            break;
+        }
+        if (c == '\r') {
+            if (stream.PeekChar() != '\n')
+                break;
+            // CR LF: ends here when CR is a delimiter; otherwise the CR is kept for now and
+            // the LF ends the token.
+            if (crIsDelimiter)
+                break;
+            token[n++] = c;
+            continue;
+        }
+        // A NUL byte ends the token like a delimiter, so tokens never hold one.
+        if (c == '\0' || (delimiters != nullptr && std::strchr(delimiters, c) != nullptr))
+            break;
+        token[n++] = c;
+    }
+    token[n] = '\0';
+    if (endedAtLF && n > 0 && token[n - 1] == '\r')
+        token[--n] = '\0';
+    if (n == 0)
+        return false;
+    if (stripBlanks) {
+        StripLeadingWhiteSpace(token);
+        StripTrailingWhiteSpace(token);
+    }
+    return true;
+}
+
+void PPDX::StripLeadingWhiteSpace(char* text) {
+    if (text == nullptr)
+        return;
+    char* p = text;
+    while (IsBlank(*p))
+        ++p;
+    if (p != text)
+        std::memmove(text, p, std::strlen(p) + 1);
+}
+
+void PPDX::StripTrailingWhiteSpace(char* text) {
+    if (text == nullptr)
+        return;
+    size_t n = std::strlen(text);
+    while (n > 0 && IsBlank(text[n - 1]))
+        --n;
+    text[n] = '\0';
+}
+
+long PPDX::GetQuotedString(PPDStream& stream, char* buffer, const unsigned long& limit) {
+    if (buffer == nullptr || limit < 1)
+        return 0;
+    const unsigned long last = limit - 1;
+    unsigned long count = 0;
+    char c;
+
+    // Stores one byte; true when the buffer is full (it is then terminated).
+    auto put = [&](char ch) {
+        buffer[count++] = ch;
+        if (count >= last) {
+            buffer[last] = '\0';
+            return true;
+        }
+        return false;
+    };
+    auto close = [&]() -> long {
+        buffer[count] = '\0';
+        return count == 0 ? 0 : static_cast<long>(count + 1);
+    };
+    if (last == 0) {
+        buffer[0] = '\0';
+        return 0;
+    }
+
+    bool open = false;
+    while (stream.GetChar(c)) {
+        if (c == '"') {
+            open = true;
+            break;
+        }
+    }
+    if (open) {
+        while (stream.GetChar(c)) {
+            if (c == '"')
+                return close();
+            if (put(c))
+                return static_cast<long>(count + 1);
+        }
+    }
+
+    // The value goes on over the following lines of the file; a NUL separates them, so the
+    // value as a string is its first line.
+    char line[kPPDLineBufferSize];
+    while (NextStreamLine(line)) {
+        if (line[0] == '\0')
+            continue;
+        if (line[0] == '*')
+            return close();
+        if (put('\0'))
+            return static_cast<long>(count + 1);
+        for (const char* p = line; *p != '\0'; ++p) {
+            if (*p == '"')
+                return close();
+            if (put(*p))
+                return static_cast<long>(count + 1);
+        }
+    }
+    buffer[count] = '\0';
+    return 0;
+}
+
+long PPDX::GetPostscriptString(PPDStream& stream, char* buffer, const unsigned long& limit) {
+    if (buffer == nullptr || limit < 2)
+        return 0;
+    const unsigned long last = limit - 1;
+    unsigned long count = 0;
+    char c;
+
+    // Stores one byte; true when the buffer is full (the final LF then sits at limit - 1).
+    auto put = [&](char ch) {
+        buffer[count++] = ch;
+        if (count >= last) {
+            buffer[last] = '\n';
+            return true;
+        }
+        return false;
+    };
+    auto finish = [&]() -> long {
+        if (count == 0)
+            return 0;
+        buffer[count] = '\n';
+        return static_cast<long>(count + 1);
+    };
+
+    bool open = false;
+    while (stream.GetChar(c)) {
+        if (c == '"') {
+            open = true;
+            break;
+        }
+    }
+    if (!open)
+        return 0;
+    while (stream.GetChar(c)) {
+        if (c == '"')
+            return finish();
+        if (put(c))
+            return static_cast<long>(count + 1);
+    }
+
+    char line[kPPDLineBufferSize];
+    while (NextStreamLine(line)) {
+        if (line[0] == '\0')
+            continue;
+        const char* p = line;
+        if (line[0] == '*') {
+            if (line[1] != '%')
+                return finish();
+            p = line + 2;
+        }
+        if (put('\n'))
+            return static_cast<long>(count + 1);
+        for (; *p != '\0'; ++p) {
+            if (*p == '"')
+                return finish();
+            if (put(*p))
+                return static_cast<long>(count + 1);
+        }
+    }
+    return finish();
+}
+
+// ---- printer check ----
+
+bool PPDX::ValidateAgainstPCFilename(const __CFArray* names, PPDFile* file) {
+    if (file == nullptr)
+        return false;
+    if (file->openDataFork(0) != noErr)
+        return false;
+    char data[kPCFileNameSearchBytes];
+    std::memset(data, 0, sizeof data);
+    unsigned long count = sizeof data;
+    file->dataForkRead(data, &count);
+    file->closeDataFork();
+    if (count > sizeof data)
+        count = sizeof data;
+
+    BoyerMoore searcher;
+    searcher.SetSearchString(kPCFileNameKeyword, static_cast<short>(sizeof kPCFileNameKeyword - 1));
+    searcher.SetSearchData(data, static_cast<long>(count));
+    long found = searcher.Search();
+    if (found < 0)
+        return false;
+
+    // Past the keyword and the character after it (normally the colon), then blanks.
+    long at = found + static_cast<long>(sizeof kPCFileNameKeyword - 1) + 1;
+    while (at < kPCFileNameSearchBytes && IsBlank(data[at]))
+        ++at;
+    if (at >= kPCFileNameSearchBytes)
+        return false;
+    long window = kPCFileNameSearchBytes - at;
+    if (window > kPCFileNameWindow)
+        window = kPCFileNameWindow;
+
+    if (names == nullptr)
+        return false;
+    CFIndex n = CFArrayGetCount(names);
+    for (CFIndex i = 0; i < n; ++i) {
+        CFTypeRef item = CFArrayGetValueAtIndex(names, i);
+        if (item == nullptr || CFGetTypeID(item) != CFStringGetTypeID())
+            continue;
+        Str255 name;
+        if (!CFStringGetPascalString(static_cast<CFStringRef>(item), name, sizeof name,
+                                     kCFStringEncodingMacRoman))
+            continue;
+        searcher.SetSearchData(data + at, window);
+        if (searcher.Search(0, name) >= 0)
+            return true;
+    }
+    return false;
+}
+
+bool PPDX::ValidateFileName(const __CFURL* url, const __CFArray* names, PPDFile* file) {
+    if (names == nullptr)
+        return true;
+    if (file != nullptr)
+        return ValidateAgainstPCFilename(names, file);
+    PPDFile* own = new (std::nothrow) PPDFile(url);
+    if (own == nullptr)
+        return false;
+    bool result = ValidateAgainstPCFilename(names, own);
+    delete own;
+    return result;
+}
