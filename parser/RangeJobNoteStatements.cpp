@@ -95,10 +95,20 @@ PPDXErrorObj* ZEQPPD::ParseRange(PPDStream& stream, const char* controlKeyword, 
     char c = 0;
     if (stream.PeekChar() != '(' || !stream.GetChar(c))
         return NewError(7, controlKeyword, false);
+    // The four numbers are read from the text up to the closing parenthesis, so that a list
+    // with only three of them is refused rather than taking its default from the code.
+    char list[kTokenBufferSize];
+    size_t listLength = 0;
+    while (stream.GetChar(c) && c != ')' && c != '\n' && c != '\r') {
+        if (listLength + 1 < sizeof list)
+            list[listLength++] = c;
+    }
+    list[listLength] = '\0';
+    PPDStream listStream(list, static_cast<long>(listLength));
     long numbers[4];
     char token[kTokenBufferSize];
     for (long& number : numbers) {
-        if (!NextToken(stream, token, ";(;)", true))
+        if (!NextToken(listStream, token, ";(;)", true))
             return NewError(7, controlKeyword, false);
         number = std::atol(token);
     }
