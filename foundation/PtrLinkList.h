@@ -51,10 +51,10 @@ public:
     LinkElement_Dual* First() const { return mFirst; }
     uint32_t Count() const { return mCount; }
 
-private:
     PtrLinkList(const PtrLinkList&) = delete;
     PtrLinkList& operator=(const PtrLinkList&) = delete;
 
+protected:
     LinkElementDualIterator mIterator;  // embedded cursor, unused by the list itself
     LinkElement_Dual* mFirst;
     LinkElement_Dual* mLast;

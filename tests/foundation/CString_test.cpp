@@ -30,7 +30,8 @@ TEST(CString, ConstructionAssignmentAndEmptiness) {
 
     // Assigning the string's own text, or itself, keeps it.
     a = static_cast<const char*>(a);
-    a = a;
+    CString& same = a;
+    a = same;
     EXPECT_STREQ(a, "abc");
 
     a = static_cast<const char*>(nullptr);

@@ -132,7 +132,8 @@ TEST(PointerList, CopiesShareEntriesButNotNodes) {
     a.PushBack(&stray);
     a = b;
     EXPECT_EQ(contents(a), contents(b));
-    a = a;
+    PointerList& same = a;
+    a = same;
     EXPECT_EQ(contents(a), contents(b));
 
     a.PopFront();
