@@ -3,6 +3,10 @@
 
 #include "platform/CFBase.h"
 
+// Floating-point types of the Mac OS platform (a repeated identical typedef is harmless).
+typedef float Float32;
+typedef double Float64;
+
 typedef const struct __CFBoolean* CFBooleanRef;
 extern const CFBooleanRef kCFBooleanTrue;
 extern const CFBooleanRef kCFBooleanFalse;

@@ -4,10 +4,13 @@
 #include <plist/plist.h>
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/CFArray.h"
@@ -349,6 +352,67 @@ CFIndex XMLNestingDepth(const char* text, size_t length) {
     return deepest;
 }
 
+// The text of each <integer>, <real> and <data> element must be what its type allows;
+// libplist would read "abc" as 0 and skip characters that are not base64. Returns the
+// complaint, or null when every such element is well formed.
+const char* CheckLeafText(const char* text, size_t length) {
+    const std::string_view all(text, length);
+    struct Kind {
+        std::string_view open, close;
+        int which;
+    } kinds[] = {
+        {"<integer>", "</integer>", 0}, {"<real>", "</real>", 1}, {"<data>", "</data>", 2}};
+    for (const Kind& kind : kinds) {
+        size_t at = 0;
+        while ((at = all.find(kind.open, at)) != std::string_view::npos) {
+            const size_t start = at + kind.open.size();
+            const size_t end = all.find(kind.close, start);
+            if (end == std::string_view::npos)
+                return "Malformed XML property list";
+            std::string_view body = all.substr(start, end - start);
+            at = end;
+            if (kind.which == 2) {
+                for (char c : body) {
+                    const bool base64 = std::isalnum(static_cast<unsigned char>(c)) || c == '+' ||
+                                        c == '/' || c == '=' ||
+                                        std::isspace(static_cast<unsigned char>(c));
+                    if (!base64)
+                        return "Property list data is not base64";
+                }
+                continue;
+            }
+            while (!body.empty() && std::isspace(static_cast<unsigned char>(body.front())))
+                body.remove_prefix(1);
+            while (!body.empty() && std::isspace(static_cast<unsigned char>(body.back())))
+                body.remove_suffix(1);
+            if (!body.empty() && (body.front() == '-' || body.front() == '+'))
+                body.remove_prefix(1);
+            if (body.empty())
+                return "Property list number is empty";
+            if (kind.which == 0) {
+                if (body.size() > 2 && body[0] == '0' && (body[1] == 'x' || body[1] == 'X')) {
+                    body.remove_prefix(2);
+                    if (!std::all_of(body.begin(), body.end(), [](char c) {
+                            return std::isxdigit(static_cast<unsigned char>(c));
+                        }))
+                        return "Property list integer is not a number";
+                } else if (!std::all_of(body.begin(), body.end(),
+                                        [](char c) { return c >= '0' && c <= '9'; })) {
+                    return "Property list integer is not a number";
+                }
+            } else {
+                if (body == "nan" || body == "inf" || body == "infinity")
+                    continue;
+                double value = 0;
+                auto r = std::from_chars(body.data(), body.data() + body.size(), value);
+                if (r.ec != std::errc() || r.ptr != body.data() + body.size())
+                    return "Property list real is not a number";
+            }
+        }
+    }
+    return nullptr;
+}
+
 CFPropertyListRef Read(CFDataRef data, CFOptionFlags mutability, const char** error) {
     *error = nullptr;
     if (!cfinternal::IsA(data, kCFTypeIDData)) {
@@ -371,6 +435,10 @@ CFPropertyListRef Read(CFDataRef data, CFOptionFlags mutability, const char** er
     }
     if (XMLNestingDepth(bytes, length) > kCFPropertyListMaxDepth) {
         *error = "Property list nested too deeply";
+        return nullptr;
+    }
+    if (const char* complaint = CheckLeafText(bytes, length)) {
+        *error = complaint;
         return nullptr;
     }
     // libplist is given a NUL-terminated copy so that nothing it does can read past the end.

@@ -1,0 +1,206 @@
+// Tests of object life, equality and hashing, numbers, Booleans and data.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+
+#include "platform/CoreFoundation.h"
+
+TEST(CFBaseTest, RetainCountsAndRelease) {
+    CFStringRef s = CFStringCreateWithCString(nullptr, "x", kCFStringEncodingUTF8);
+    EXPECT_EQ(CFGetRetainCount(s), 1);
+    EXPECT_EQ(CFRetain(s), s);
+    EXPECT_EQ(CFGetRetainCount(s), 2);
+    CFRelease(s);
+    EXPECT_EQ(CFGetRetainCount(s), 1);
+    CFRelease(s);  // freed: the sanitizer build checks nothing leaks or is touched again
+    CFRelease(nullptr);
+    EXPECT_EQ(CFGetTypeID(CFSTR("t")), CFStringGetTypeID());
+    EXPECT_EQ(CFGetTypeID(kCFBooleanTrue), CFBooleanGetTypeID());
+    EXPECT_NE(CFStringGetTypeID(), CFArrayGetTypeID());
+    // Constants cannot be released away.
+    CFRelease(kCFBooleanTrue);
+    EXPECT_TRUE(CFBooleanGetValue(kCFBooleanTrue));
+    EXPECT_FALSE(CFBooleanGetValue(kCFBooleanFalse));
+}
+
+TEST(CFBaseTest, EqualityAndHash) {
+    CFStringRef a = CFStringCreateWithCString(nullptr, "same", kCFStringEncodingUTF8);
+    EXPECT_TRUE(CFEqual(a, CFSTR("same")));
+    EXPECT_EQ(CFHash(a), CFHash(CFSTR("same")));
+    EXPECT_FALSE(CFEqual(a, CFSTR("other")));
+    EXPECT_FALSE(CFEqual(a, nullptr));
+    int i = 3;
+    double d = 3.0;
+    CFNumberRef ni = CFNumberCreate(nullptr, kCFNumberIntType, &i);
+    CFNumberRef nd = CFNumberCreate(nullptr, kCFNumberDoubleType, &d);
+    EXPECT_TRUE(CFEqual(ni, nd));
+    EXPECT_EQ(CFHash(ni), CFHash(nd));
+    EXPECT_FALSE(CFEqual(ni, a));  // different types
+    CFStringRef description = CFCopyDescription(nd);
+    EXPECT_TRUE(CFEqual(description, CFSTR("3")));
+    CFRelease(description);
+    CFRelease(ni);
+    CFRelease(nd);
+    CFRelease(a);
+}
+
+TEST(CFBaseTest, NumberConversions) {
+    SInt64 big = 5000000000LL;
+    CFNumberRef n = CFNumberCreate(nullptr, kCFNumberSInt64Type, &big);
+    SInt32 i32 = 0;
+    EXPECT_FALSE(CFNumberGetValue(n, kCFNumberSInt32Type, &i32));  // does not fit
+    EXPECT_EQ(i32, INT32_MAX);
+    SInt64 i64 = 0;
+    EXPECT_TRUE(CFNumberGetValue(n, kCFNumberSInt64Type, &i64));
+    EXPECT_EQ(i64, big);
+    CFIndex index = 0;
+    EXPECT_TRUE(CFNumberGetValue(n, kCFNumberCFIndexType, &index));
+    EXPECT_EQ(index, big);
+    EXPECT_EQ(CFNumberGetType(n), kCFNumberSInt64Type);
+    CFRelease(n);
+
+    SInt16 small = -300;
+    n = CFNumberCreate(nullptr, kCFNumberSInt16Type, &small);
+    double d = 0;
+    EXPECT_TRUE(CFNumberGetValue(n, kCFNumberFloat64Type, &d));
+    EXPECT_EQ(d, -300.0);
+    long l = 0;
+    EXPECT_TRUE(CFNumberGetValue(n, kCFNumberLongType, &l));
+    EXPECT_EQ(l, -300);
+    CFRelease(n);
+
+    Float32 f = 1.5f;
+    n = CFNumberCreate(nullptr, kCFNumberFloat32Type, &f);
+    EXPECT_TRUE(CFNumberIsFloatType(n));
+    int asInt = 0;
+    EXPECT_FALSE(CFNumberGetValue(n, kCFNumberIntType, &asInt));  // fraction lost
+    EXPECT_EQ(asInt, 1);
+    Float64 f64 = 0;
+    EXPECT_TRUE(CFNumberGetValue(n, kCFNumberFloat64Type, &f64));
+    EXPECT_EQ(f64, 1.5);
+    CFRelease(n);
+    EXPECT_EQ(CFNumberCreate(nullptr, 99, &f), nullptr);
+}
+
+TEST(CFBaseTest, DataBuffers) {
+    const UInt8 bytes[] = {1, 2, 3, 4};
+    CFDataRef d = CFDataCreate(nullptr, bytes, 4);
+    EXPECT_EQ(CFDataGetLength(d), 4);
+    UInt8 out[2] = {};
+    CFDataGetBytes(d, CFRangeMake(1, 2), out);
+    EXPECT_EQ(out[0], 2);
+    EXPECT_EQ(out[1], 3);
+    CFMutableDataRef m = CFDataCreateMutableCopy(nullptr, 0, d);
+    CFDataAppendBytes(m, bytes, 2);
+    EXPECT_EQ(CFDataGetLength(m), 6);
+    EXPECT_EQ(CFDataGetBytePtr(m)[5], 2);
+    CFDataSetLength(m, 8);
+    EXPECT_EQ(CFDataGetBytePtr(m)[7], 0);
+    CFDataSetLength(m, 3);
+    EXPECT_EQ(CFDataGetLength(m), 3);
+    CFDataDeleteBytes(m, CFRangeMake(0, 1));
+    EXPECT_EQ(CFDataGetBytePtr(m)[0], 2);
+    EXPECT_FALSE(CFEqual(d, m));
+    CFDataReplaceBytes(m, CFRangeMake(0, 2), bytes, 4);
+    EXPECT_TRUE(CFEqual(d, m));
+    // An immutable data object ignores the mutators.
+    CFDataAppendBytes(const_cast<CFMutableDataRef>(d), bytes, 4);
+    EXPECT_EQ(CFDataGetLength(d), 4);
+    CFRelease(m);
+    CFRelease(d);
+
+    UInt8* owned = static_cast<UInt8*>(malloc(3));
+    std::memcpy(owned, "abc", 3);
+    CFDataRef taken = CFDataCreateWithBytesNoCopy(nullptr, owned, 3, kCFAllocatorDefault);
+    EXPECT_EQ(std::memcmp(CFDataGetBytePtr(taken), "abc", 3), 0);
+    CFRelease(taken);
+}
+
+TEST(CFBaseTest, ArrayCallbacksRetainAndRelease) {
+    CFStringRef value = CFStringCreateWithCString(nullptr, "v", kCFStringEncodingUTF8);
+    CFMutableArrayRef a = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
+    CFArrayAppendValue(a, value);
+    CFArrayAppendValue(a, value);
+    EXPECT_EQ(CFGetRetainCount(value), 3);
+    CFArrayInsertValueAtIndex(a, 0, CFSTR("first"));
+    EXPECT_EQ(CFArrayGetCount(a), 3);
+    EXPECT_TRUE(CFEqual(CFArrayGetValueAtIndex(a, 0), CFSTR("first")));
+    EXPECT_EQ(CFArrayGetValueAtIndex(a, 3), nullptr);
+    EXPECT_EQ(CFArrayGetFirstIndexOfValue(a, CFRangeMake(0, 3), CFSTR("v")), 1);
+    EXPECT_TRUE(CFArrayContainsValue(a, CFRangeMake(0, 3), CFSTR("v")));
+    CFArraySetValueAtIndex(a, 1, CFSTR("other"));
+    EXPECT_EQ(CFGetRetainCount(value), 2);
+    CFArrayRemoveValueAtIndex(a, 2);
+    EXPECT_EQ(CFGetRetainCount(value), 1);
+    CFArrayRemoveValueAtIndex(a, 7);  // outside: nothing happens
+    EXPECT_EQ(CFArrayGetCount(a), 2);
+
+    CFArrayAppendValue(a, value);
+    CFArrayRef copy = CFArrayCreateCopy(nullptr, a);
+    EXPECT_EQ(CFGetRetainCount(value), 3);
+    EXPECT_TRUE(CFEqual(copy, a));
+    CFRelease(copy);
+    CFRelease(a);
+    EXPECT_EQ(CFGetRetainCount(value), 1);
+
+    // Null callbacks: nothing is retained, values compare by address.
+    CFMutableArrayRef plain = CFArrayCreateMutable(nullptr, 0, nullptr);
+    CFArrayAppendValue(plain, value);
+    EXPECT_EQ(CFGetRetainCount(value), 1);
+    CFStringRef twin = CFStringCreateCopy(nullptr, CFSTR("v"));
+    EXPECT_FALSE(CFArrayContainsValue(plain, CFRangeMake(0, 1), CFSTR("v")));
+    CFRelease(twin);
+    CFRelease(plain);
+    EXPECT_EQ(CFGetRetainCount(value), 1);
+    CFRelease(value);
+}
+
+TEST(CFBaseTest, DictionaryCallbacksRetainAndRelease) {
+    CFStringRef key = CFStringCreateWithCString(nullptr, "key", kCFStringEncodingUTF8);
+    CFStringRef value = CFStringCreateWithCString(nullptr, "value", kCFStringEncodingUTF8);
+    CFMutableDictionaryRef d = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                         &kCFTypeDictionaryValueCallBacks);
+    CFDictionarySetValue(d, key, value);
+    EXPECT_EQ(CFGetRetainCount(key), 2);
+    EXPECT_EQ(CFGetRetainCount(value), 2);
+    // Keys match by contents.
+    EXPECT_EQ(CFDictionaryGetValue(d, CFSTR("key")), value);
+    EXPECT_TRUE(CFDictionaryContainsKey(d, CFSTR("key")));
+    EXPECT_FALSE(CFDictionaryContainsKey(d, CFSTR("nope")));
+    EXPECT_EQ(CFDictionaryGetValue(d, CFSTR("nope")), nullptr);
+    // Add leaves an existing key alone; Set replaces and releases the old value.
+    CFDictionaryAddValue(d, CFSTR("key"), CFSTR("ignored"));
+    EXPECT_EQ(CFDictionaryGetValue(d, key), value);
+    CFDictionarySetValue(d, CFSTR("key"), CFSTR("new"));
+    EXPECT_EQ(CFGetRetainCount(value), 1);
+    EXPECT_EQ(CFDictionaryGetCount(d), 1);
+    for (int i = 0; i < 100; ++i) {
+        CFNumberRef n = CFNumberCreate(nullptr, kCFNumberIntType, &i);
+        CFDictionarySetValue(d, n, n);
+        CFRelease(n);
+    }
+    EXPECT_EQ(CFDictionaryGetCount(d), 101);
+    int probe = 57;
+    CFNumberRef p = CFNumberCreate(nullptr, kCFNumberIntType, &probe);
+    EXPECT_TRUE(CFEqual(CFDictionaryGetValue(d, p), p));
+    CFDictionaryRemoveValue(d, p);
+    EXPECT_FALSE(CFDictionaryContainsKey(d, p));
+    CFRelease(p);
+    CFDictionaryRef copy = CFDictionaryCreateCopy(nullptr, d);
+    EXPECT_TRUE(CFEqual(copy, d));
+    CFRelease(copy);
+    CFDictionaryRemoveValue(d, CFSTR("key"));
+    EXPECT_EQ(CFGetRetainCount(key), 1);
+    CFRelease(d);
+
+    // Null callbacks: no retains, keys by address.
+    CFMutableDictionaryRef plain = CFDictionaryCreateMutable(nullptr, 0, nullptr, nullptr);
+    CFDictionarySetValue(plain, key, value);
+    EXPECT_EQ(CFGetRetainCount(key), 1);
+    EXPECT_EQ(CFDictionaryGetValue(plain, key), value);
+    EXPECT_EQ(CFDictionaryGetValue(plain, CFSTR("key")), nullptr);
+    CFRelease(plain);
+    CFRelease(key);
+    CFRelease(value);
+}

@@ -1,0 +1,190 @@
+// Tests of XML property lists: writing, reading back, mutability and hostile input.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/CoreFoundation.h"
+
+namespace {
+
+CFDataRef DataOf(const std::string& text) {
+    return CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(text.data()),
+                        static_cast<CFIndex>(text.size()));
+}
+
+std::string TextOf(CFDataRef data) {
+    return std::string(reinterpret_cast<const char*>(CFDataGetBytePtr(data)),
+                       static_cast<size_t>(CFDataGetLength(data)));
+}
+
+// Reads `xml`, expecting failure with an error text.
+void ExpectRejected(const std::string& xml) {
+    SCOPED_TRACE(xml.substr(0, 80));
+    CFDataRef data = DataOf(xml);
+    CFStringRef error = nullptr;
+    CFPropertyListRef plist =
+        CFPropertyListCreateFromXMLData(nullptr, data, kCFPropertyListImmutable, &error);
+    EXPECT_EQ(plist, nullptr);
+    EXPECT_NE(error, nullptr);
+    if (plist)
+        CFRelease(plist);
+    if (error)
+        CFRelease(error);
+    CFRelease(data);
+}
+
+}  // namespace
+
+TEST(CFPropertyListTest, WritesThePublishedFormatAndReadsItBack) {
+    CFMutableArrayRef injections = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
+    for (int site = -1; site >= -3; --site) {
+        CFNumberRef n = CFNumberCreate(nullptr, kCFNumberIntType, &site);
+        const UInt8 bytes[] = {0x00, 0xFF, static_cast<UInt8>(-site), '%', '!'};
+        CFDataRef d = CFDataCreate(nullptr, bytes, sizeof bytes);
+        CFArrayAppendValue(injections, n);
+        CFArrayAppendValue(injections, d);
+        CFRelease(n);
+        CFRelease(d);
+    }
+    CFMutableDictionaryRef root = CFDictionaryCreateMutable(
+        nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+    CFDictionarySetValue(root, CFSTR("Injections"), injections);
+    CFDictionarySetValue(root, CFSTR("Name"), CFSTR("Caf\xC3\xA9 <&> \xE6\x97\xA5\xE6\x9C\xAC"));
+    CFDictionarySetValue(root, CFSTR("Enabled"), kCFBooleanTrue);
+    double real = -2.5;
+    CFNumberRef r = CFNumberCreate(nullptr, kCFNumberDoubleType, &real);
+    CFDictionarySetValue(root, CFSTR("Offset"), r);
+    CFRelease(r);
+    CFDateRef date = CFDateCreate(nullptr, 123456789.0);
+    CFDictionarySetValue(root, CFSTR("When"), date);
+    CFRelease(date);
+    CFArrayRef empty = CFArrayCreate(nullptr, nullptr, 0, &kCFTypeArrayCallBacks);
+    CFDictionarySetValue(root, CFSTR("Empty"), empty);
+    CFRelease(empty);
+
+    CFDataRef xml = CFPropertyListCreateXMLData(nullptr, root);
+    ASSERT_NE(xml, nullptr);
+    const std::string text = TextOf(xml);
+    EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", 0), 0u);
+    EXPECT_NE(text.find("<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\""),
+              std::string::npos);
+    EXPECT_NE(text.find("<plist version=\"1.0\">"), std::string::npos);
+    EXPECT_NE(text.find("<integer>-3</integer>"), std::string::npos);
+    EXPECT_NE(text.find("&lt;&amp;&gt;"), std::string::npos);
+    // Keys come out sorted.
+    EXPECT_LT(text.find("<key>Empty</key>"), text.find("<key>Injections</key>"));
+
+    CFStringRef error = nullptr;
+    CFPropertyListRef back =
+        CFPropertyListCreateFromXMLData(nullptr, xml, kCFPropertyListImmutable, &error);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(error, nullptr);
+    EXPECT_TRUE(CFEqual(back, root));
+    // Immutable by request: the mutators leave the containers alone.
+    CFArrayRef readInjections = static_cast<CFArrayRef>(
+        CFDictionaryGetValue(static_cast<CFDictionaryRef>(back), CFSTR("Injections")));
+    CFArrayAppendValue(const_cast<CFMutableArrayRef>(readInjections), CFSTR("x"));
+    EXPECT_EQ(CFArrayGetCount(readInjections), 6);
+    CFRelease(back);
+
+    CFErrorRef err = nullptr;
+    CFPropertyListFormat format = 0;
+    back = CFPropertyListCreateWithData(nullptr, xml, kCFPropertyListMutableContainersAndLeaves,
+                                        &format, &err);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(format, kCFPropertyListXMLFormat_v1_0);
+    CFMutableStringRef name = const_cast<CFMutableStringRef>(static_cast<CFStringRef>(
+        CFDictionaryGetValue(static_cast<CFDictionaryRef>(back), CFSTR("Name"))));
+    CFStringAppend(name, CFSTR("!"));
+    EXPECT_TRUE(CFStringHasSuffix(name, CFSTR("!")));
+    CFRelease(back);
+
+    CFRelease(xml);
+    CFRelease(root);
+    CFRelease(injections);
+}
+
+TEST(CFPropertyListTest, RefusesWhatIsNotAPropertyList) {
+    // A dictionary with a non-string key, a URL, and deep nesting cannot be written.
+    CFMutableDictionaryRef d = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                         &kCFTypeDictionaryValueCallBacks);
+    int one = 1;
+    CFNumberRef key = CFNumberCreate(nullptr, kCFNumberIntType, &one);
+    CFDictionarySetValue(d, key, key);
+    EXPECT_EQ(CFPropertyListCreateXMLData(nullptr, d), nullptr);
+    EXPECT_FALSE(CFPropertyListIsValid(d, kCFPropertyListXMLFormat_v1_0));
+    CFRelease(key);
+    CFRelease(d);
+    CFURLRef url =
+        CFURLCreateWithFileSystemPath(nullptr, CFSTR("/tmp"), kCFURLPOSIXPathStyle, true);
+    CFErrorRef error = nullptr;
+    EXPECT_EQ(CFPropertyListCreateData(nullptr, url, kCFPropertyListXMLFormat_v1_0, 0, &error),
+              nullptr);
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(CFErrorGetCode(error), kCFPropertyListWriteStreamError);
+    CFRelease(error);
+    CFRelease(url);
+
+    CFArrayRef nested = CFArrayCreate(nullptr, nullptr, 0, &kCFTypeArrayCallBacks);
+    for (int i = 0; i < kCFPropertyListMaxDepth + 5; ++i) {
+        const void* inner[] = {nested};
+        CFArrayRef outer = CFArrayCreate(nullptr, inner, 1, &kCFTypeArrayCallBacks);
+        CFRelease(nested);
+        nested = outer;
+    }
+    EXPECT_EQ(CFPropertyListCreateXMLData(nullptr, nested), nullptr);
+    CFRelease(nested);
+}
+
+TEST(CFPropertyListTest, HostileInputGivesNullAndAnError) {
+    const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">";
+    ExpectRejected("");
+    ExpectRejected("not xml at all");
+    ExpectRejected(head + "<array><string>unterminated</array></plist>");
+    ExpectRejected(head + "<dict><string>a</string><string>b</string></dict></plist>");
+    ExpectRejected(head + "<array><integer>1</integer>");
+    ExpectRejected(head + "<data>!!!not base64</data></plist>");
+    ExpectRejected(head + "<array><integer>12abc</integer></array></plist>");
+    ExpectRejected(head + "<real>1.5.5</real></plist>");
+    ExpectRejected(head + "<unknown/></plist>");
+    ExpectRejected("bplist00\x01\x02");
+    ExpectRejected(head + "<string>\xC3(</string></plist>");
+    std::string deep = head;
+    for (int i = 0; i < 100000; ++i)
+        deep += "<array>";
+    for (int i = 0; i < 100000; ++i)
+        deep += "</array>";
+    ExpectRejected(deep + "</plist>");
+    std::string dicts = head;
+    for (int i = 0; i < 600; ++i)
+        dicts += "<dict><key>k</key>";
+    ExpectRejected(dicts);
+    ExpectRejected(std::string("<plist>\0<array/></plist>", 25));
+
+    // Nesting within the limit is fine, and a repeated key keeps one entry.
+    std::string fine = head;
+    for (int i = 0; i < 100; ++i)
+        fine += "<array>";
+    for (int i = 0; i < 100; ++i)
+        fine += "</array>";
+    CFDataRef data = DataOf(fine + "</plist>");
+    CFPropertyListRef plist = CFPropertyListCreateFromXMLData(nullptr, data, 0, nullptr);
+    EXPECT_NE(plist, nullptr);
+    if (plist)
+        CFRelease(plist);
+    CFRelease(data);
+}
+
+TEST(CFPropertyListTest, DeepCopyFollowsMutability) {
+    const void* values[] = {CFSTR("a"), kCFBooleanFalse};
+    CFArrayRef array = CFArrayCreate(nullptr, values, 2, &kCFTypeArrayCallBacks);
+    CFMutableArrayRef copy = const_cast<CFMutableArrayRef>(static_cast<CFArrayRef>(
+        CFPropertyListCreateDeepCopy(nullptr, array, kCFPropertyListMutableContainers)));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_TRUE(CFEqual(copy, array));
+    CFArrayAppendValue(copy, CFSTR("b"));
+    EXPECT_EQ(CFArrayGetCount(copy), 3);
+    CFRelease(copy);
+    CFRelease(array);
+}
