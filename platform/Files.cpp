@@ -194,9 +194,9 @@ OSErr PathToSpec(const std::string& path, short vRefNum, FSSpec* spec) {
         full = resolved;
         std::free(resolved);
         if (full == "/") {
+            std::memset(spec->name, 0, sizeof spec->name);
             spec->vRefNum = vRefNum;
             spec->parID = fsRtParID;
-            spec->name[0] = 0;
             return noErr;
         }
         slash = full.rfind('/');
@@ -221,6 +221,8 @@ OSErr PathToSpec(const std::string& path, short vRefNum, FSSpec* spec) {
         dirID = DirIDForPathLocked(t, dir);
         name = SpecNameLocked(t, dirID, leaf);
     }
+    // Unused name bytes are zero, so that equal specs are equal byte for byte.
+    std::memset(spec->name, 0, sizeof spec->name);
     spec->vRefNum = vRefNum;
     spec->parID = dirID;
     spec->name[0] = static_cast<unsigned char>(name.size());
@@ -300,9 +302,9 @@ OSErr FSMakeFSSpec(short vRefNum, long dirID, ConstStr255Param fileName, FSSpec*
         return bdNamErr;
     }
     if (name.empty()) {
+        std::memset(spec->name, 0, sizeof spec->name);
         spec->vRefNum = vRefNum;
         spec->parID = static_cast<SInt32>(dirID);
-        spec->name[0] = 0;
         return fnfErr;
     }
     if (name.find('/') == std::string::npos) {

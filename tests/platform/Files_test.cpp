@@ -64,7 +64,8 @@ TEST_F(FilesTest, SpecLayoutAndLookUps) {
     FSSpec spec;
     ASSERT_EQ(FSMakeFSSpec(0, 0, name, &spec), noErr);
     EXPECT_EQ(Name(spec), "sample.ppd");
-    EXPECT_NE(spec.parID, 0);
+    SInt32 parID = spec.parID;  // a packed field: copy before comparing
+    EXPECT_NE(parID, 0);
 
     // The directory id and the leaf name give the same spec.
     FSSpec again;
@@ -203,7 +204,8 @@ TEST_F(FilesTest, LongNamesOpenThroughTheirAlias) {
                                nullptr, nullptr),
               noErr);
     EXPECT_TRUE(catalog.nodeFlags & kFSNodeIsDirectoryMask);
-    EXPECT_EQ(static_cast<SInt32>(catalog.nodeID), spec.parID);
+    SInt32 parID = spec.parID;
+    EXPECT_EQ(static_cast<SInt32>(catalog.nodeID), parID);
 }
 
 TEST_F(FilesTest, UrlsOfMissingFilesHaveNoReference) {
