@@ -1,0 +1,650 @@
+// Collection Manager stand-in: items in insertion order in a slot vector (removed slots are
+// left dead and compacted away in bulk), a hash index from (tag, id) to slot, and a Fenwick
+// tree over the live flags that turns slots into 1-based indices and back.
+#include "platform/Collections.h"
+
+#include "platform/AllocationHook.h"
+#include "platform/MacMemory.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr uint32_t kFlatMagic = 0x5A51434C;  // 'ZQCL'
+constexpr uint32_t kFlatVersion = 1;
+constexpr size_t kFlatHeaderSize = 12;
+constexpr size_t kFlatItemHeaderSize = 16;
+
+// The bytes of one item, allocated through the platform allocator; move-only.
+class Block {
+public:
+    Block() = default;
+    ~Block() { ZEQPlatformFree(mBytes); }
+    Block(Block&& other) noexcept : mBytes(other.mBytes), mSize(other.mSize) {
+        other.mBytes = nullptr;
+        other.mSize = 0;
+    }
+    Block& operator=(Block&& other) noexcept {
+        std::swap(mBytes, other.mBytes);
+        std::swap(mSize, other.mSize);
+        return *this;
+    }
+    Block(const Block&) = delete;
+    Block& operator=(const Block&) = delete;
+
+    // False without memory (the block is then unchanged).
+    bool Assign(const void* bytes, size_t size) {
+        auto* fresh = static_cast<uint8_t*>(ZEQPlatformMalloc(size));
+        if (fresh == nullptr) {
+            return false;
+        }
+        if (size > 0) {
+            std::memcpy(fresh, bytes, size);
+        }
+        ZEQPlatformFree(mBytes);
+        mBytes = fresh;
+        mSize = size;
+        return true;
+    }
+    void Clear() {
+        ZEQPlatformFree(mBytes);
+        mBytes = nullptr;
+        mSize = 0;
+    }
+    const uint8_t* Bytes() const { return mBytes; }
+    size_t Size() const { return mSize; }
+
+private:
+    uint8_t* mBytes = nullptr;
+    size_t mSize = 0;
+};
+
+struct Slot {
+    CollectionTag tag;
+    SInt32 id;
+    SInt32 attributes;
+    bool live;
+    Block data;
+};
+
+// Makes room for one more element, doubling the capacity when full (reserving one more each
+// time would copy the whole vector on every append).
+template <typename T>
+void Grow(std::vector<T>& v) {
+    if (v.size() == v.capacity()) {
+        v.reserve(v.capacity() < 16 ? 16 : v.capacity() * 2);
+    }
+}
+
+uint64_t Key(CollectionTag tag, SInt32 id) {
+    return (static_cast<uint64_t>(tag) << 32) | static_cast<uint32_t>(id);
+}
+
+void PutU32(uint8_t* p, uint32_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+    p[2] = static_cast<uint8_t>(v >> 16);
+    p[3] = static_cast<uint8_t>(v >> 24);
+}
+
+uint32_t GetU32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+OSErr CopyOut(const Slot& slot, SInt32* itemSize, void* itemData) {
+    size_t length = slot.data.Size();
+    if (itemData == nullptr) {
+        if (itemSize != nullptr) {
+            *itemSize = static_cast<SInt32>(length);
+        }
+        return noErr;
+    }
+    if (itemSize != nullptr) {
+        if (*itemSize < 0) {
+            return paramErr;
+        }
+        if (static_cast<size_t>(*itemSize) < length) {
+            length = static_cast<size_t>(*itemSize);
+        }
+        *itemSize = static_cast<SInt32>(length);
+    }
+    if (length > 0) {
+        std::memcpy(itemData, slot.data.Bytes(), length);
+    }
+    return noErr;
+}
+
+}  // namespace
+
+struct OpaqueCollection {
+    std::vector<Slot> slots;                     // insertion order, dead slots included
+    std::vector<int32_t> fenwick{0};             // 1-based tree over slots' live flags
+    std::unordered_map<uint64_t, size_t> index;  // (tag, id) -> slot
+    size_t live = 0;
+    SInt32 defaultAttributes = kCollectionDefaultAttributes;
+
+    int32_t Prefix(size_t position) const {
+        int32_t sum = 0;
+        for (size_t i = position; i > 0; i -= i & (~i + 1)) {
+            sum += fenwick[i];
+        }
+        return sum;
+    }
+
+    void AddAt(size_t position, int32_t delta) {
+        for (size_t i = position; i < fenwick.size(); i += i & (~i + 1)) {
+            fenwick[i] += delta;
+        }
+    }
+
+    // Slot -> 1-based index.
+    SInt32 IndexOfSlot(size_t slot) const { return Prefix(slot + 1); }
+
+    // 1-based index -> slot; slots.size() when out of range.
+    size_t SlotOfIndex(SInt32 itemIndex) const {
+        if (itemIndex < 1 || static_cast<size_t>(itemIndex) > live) {
+            return slots.size();
+        }
+        size_t n = fenwick.size() - 1;
+        size_t step = 1;
+        while (step * 2 <= n) {
+            step *= 2;
+        }
+        size_t position = 0;
+        int32_t remaining = itemIndex;
+        for (; step > 0; step /= 2) {
+            if (position + step <= n && fenwick[position + step] < remaining) {
+                position += step;
+                remaining -= fenwick[position];
+            }
+        }
+        return position;  // the slot at 1-based position + 1
+    }
+
+    Slot* Find(CollectionTag tag, SInt32 id, size_t* slotOut = nullptr) {
+        auto found = index.find(Key(tag, id));
+        if (found == index.end()) {
+            return nullptr;
+        }
+        if (slotOut != nullptr) {
+            *slotOut = found->second;
+        }
+        return &slots[found->second];
+    }
+
+    // Appends a live item whose bytes are already in `data`. Reserves first so that a failure
+    // (std::bad_alloc) leaves everything unchanged.
+    void Append(CollectionTag tag, SInt32 id, SInt32 attributes, Block&& data) {
+        Grow(slots);
+        Grow(fenwick);
+        index.emplace(Key(tag, id), slots.size());
+        // Nothing below allocates.
+        slots.push_back(Slot{tag, id, attributes, true, std::move(data)});
+        size_t n = slots.size();
+        size_t low = n & (~n + 1);
+        fenwick.push_back(1 + Prefix(n - 1) - Prefix(n - low));
+        ++live;
+    }
+
+    void RemoveSlot(size_t slot) {
+        Slot& s = slots[slot];
+        index.erase(Key(s.tag, s.id));
+        s.live = false;
+        s.data.Clear();
+        AddAt(slot + 1, -1);
+        --live;
+        size_t dead = slots.size() - live;
+        if (dead > 64 && dead > live) {
+            Compact();
+        }
+    }
+
+    // Drops dead slots; rebuilds the tree and the index. Shrinking needs no memory, and the
+    // index is rebuilt in place (its buckets stay), so this cannot fail.
+    void Compact() {
+        size_t kept = 0;
+        for (size_t i = 0; i < slots.size(); ++i) {
+            if (slots[i].live) {
+                if (kept != i) {
+                    slots[kept] = std::move(slots[i]);
+                }
+                index[Key(slots[kept].tag, slots[kept].id)] = kept;
+                ++kept;
+            }
+        }
+        slots.erase(slots.begin() + static_cast<std::ptrdiff_t>(kept), slots.end());
+        RebuildTree();
+    }
+
+    void RebuildTree() {
+        fenwick.assign(slots.size() + 1, 0);
+        for (size_t i = 1; i <= slots.size(); ++i) {
+            fenwick[i] += slots[i - 1].live ? 1 : 0;
+            size_t parent = i + (i & (~i + 1));
+            if (parent <= slots.size()) {
+                fenwick[parent] += fenwick[i];
+            }
+        }
+    }
+
+    void Clear() {
+        slots.clear();
+        fenwick.assign(1, 0);
+        index.clear();
+        live = 0;
+    }
+
+    // Deep copy of the live items into `into` (which must be empty); false without memory.
+    bool CopyInto(OpaqueCollection& into) const {
+        try {
+            into.slots.reserve(live);
+            into.fenwick.reserve(live + 1);
+            into.index.reserve(live);
+            for (const Slot& s : slots) {
+                if (!s.live) {
+                    continue;
+                }
+                Block copy;
+                if (!copy.Assign(s.data.Bytes(), s.data.Size())) {
+                    return false;
+                }
+                into.Append(s.tag, s.id, s.attributes, std::move(copy));
+            }
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        into.defaultAttributes = defaultAttributes;
+        return true;
+    }
+
+    void Swap(OpaqueCollection& other) noexcept {
+        slots.swap(other.slots);
+        fenwick.swap(other.fenwick);
+        index.swap(other.index);
+        std::swap(live, other.live);
+        std::swap(defaultAttributes, other.defaultAttributes);
+    }
+};
+
+Collection NewCollection(void) {
+    if (!ZEQPlatformAllocationAllowed()) {
+        return nullptr;
+    }
+    return new (std::nothrow) OpaqueCollection;
+}
+
+void DisposeCollection(Collection c) {
+    delete c;
+}
+
+Collection CloneCollection(Collection c) {
+    if (c == nullptr) {
+        return nullptr;
+    }
+    return CopyCollection(c, nullptr);
+}
+
+Collection CopyCollection(Collection srcCollection, Collection dstCollection) {
+    if (srcCollection == nullptr) {
+        return nullptr;
+    }
+    if (srcCollection == dstCollection) {
+        return dstCollection;
+    }
+    Collection fresh = NewCollection();
+    if (fresh == nullptr) {
+        return nullptr;
+    }
+    if (!srcCollection->CopyInto(*fresh)) {
+        DisposeCollection(fresh);
+        return nullptr;
+    }
+    if (dstCollection == nullptr) {
+        return fresh;
+    }
+    dstCollection->Swap(*fresh);
+    DisposeCollection(fresh);
+    return dstCollection;
+}
+
+void EmptyCollection(Collection c) {
+    if (c != nullptr) {
+        c->Clear();
+    }
+}
+
+SInt32 GetCollectionDefaultAttributes(Collection c) {
+    return c == nullptr ? 0 : c->defaultAttributes;
+}
+
+void SetCollectionDefaultAttributes(Collection c, SInt32 whichAttributes, SInt32 newAttributes) {
+    if (c != nullptr) {
+        c->defaultAttributes =
+            (c->defaultAttributes & ~whichAttributes) | (newAttributes & whichAttributes);
+    }
+}
+
+SInt32 CountCollectionItems(Collection c) {
+    return c == nullptr ? 0 : static_cast<SInt32>(c->live);
+}
+
+OSErr AddCollectionItem(Collection c, CollectionTag tag, SInt32 id, SInt32 itemSize,
+                        const void* itemData) {
+    if (c == nullptr || itemSize < 0 || (itemData == nullptr && itemSize > 0)) {
+        return paramErr;
+    }
+    Slot* existing = c->Find(tag, id);
+    if (existing != nullptr) {
+        if (existing->attributes & kCollectionLockMask) {
+            return collectionItemLockedErr;
+        }
+        return existing->data.Assign(itemData, static_cast<size_t>(itemSize)) ? noErr : memFullErr;
+    }
+    Block data;
+    if (!data.Assign(itemData, static_cast<size_t>(itemSize))) {
+        return memFullErr;
+    }
+    try {
+        c->Append(tag, id, c->defaultAttributes, std::move(data));
+    } catch (const std::bad_alloc&) {
+        return memFullErr;
+    }
+    return noErr;
+}
+
+OSErr GetCollectionItem(Collection c, CollectionTag tag, SInt32 id, SInt32* itemSize,
+                        void* itemData) {
+    if (c == nullptr) {
+        return paramErr;
+    }
+    Slot* slot = c->Find(tag, id);
+    if (slot == nullptr) {
+        return collectionItemNotFoundErr;
+    }
+    return CopyOut(*slot, itemSize, itemData);
+}
+
+OSErr RemoveCollectionItem(Collection c, CollectionTag tag, SInt32 id) {
+    if (c == nullptr) {
+        return paramErr;
+    }
+    size_t slotIndex = 0;
+    Slot* slot = c->Find(tag, id, &slotIndex);
+    if (slot == nullptr) {
+        return collectionItemNotFoundErr;
+    }
+    if (slot->attributes & kCollectionLockMask) {
+        return collectionItemLockedErr;
+    }
+    c->RemoveSlot(slotIndex);
+    return noErr;
+}
+
+OSErr SetCollectionItemInfo(Collection c, CollectionTag tag, SInt32 id, SInt32 whichAttributes,
+                            SInt32 newAttributes) {
+    if (c == nullptr) {
+        return paramErr;
+    }
+    Slot* slot = c->Find(tag, id);
+    if (slot == nullptr) {
+        return collectionItemNotFoundErr;
+    }
+    slot->attributes = (slot->attributes & ~whichAttributes) | (newAttributes & whichAttributes);
+    return noErr;
+}
+
+OSErr GetCollectionItemInfo(Collection c, CollectionTag tag, SInt32 id, SInt32* itemIndex,
+                            SInt32* itemSize, SInt32* attributes) {
+    if (c == nullptr) {
+        return paramErr;
+    }
+    size_t slotIndex = 0;
+    Slot* slot = c->Find(tag, id, &slotIndex);
+    if (slot == nullptr) {
+        return collectionItemNotFoundErr;
+    }
+    if (itemIndex != nullptr) {
+        *itemIndex = c->IndexOfSlot(slotIndex);
+    }
+    if (itemSize != nullptr) {
+        *itemSize = static_cast<SInt32>(slot->data.Size());
+    }
+    if (attributes != nullptr) {
+        *attributes = slot->attributes;
+    }
+    return noErr;
+}
+
+OSErr ReplaceIndexedCollectionItem(Collection c, SInt32 itemIndex, SInt32 itemSize,
+                                   const void* itemData) {
+    if (c == nullptr || itemSize < 0 || (itemData == nullptr && itemSize > 0)) {
+        return paramErr;
+    }
+    size_t slot = c->SlotOfIndex(itemIndex);
+    if (slot >= c->slots.size()) {
+        return collectionIndexRangeErr;
+    }
+    Slot& s = c->slots[slot];
+    if (s.attributes & kCollectionLockMask) {
+        return collectionItemLockedErr;
+    }
+    return s.data.Assign(itemData, static_cast<size_t>(itemSize)) ? noErr : memFullErr;
+}
+
+OSErr GetIndexedCollectionItem(Collection c, SInt32 itemIndex, SInt32* itemSize, void* itemData) {
+    if (c == nullptr) {
+        return paramErr;
+    }
+    size_t slot = c->SlotOfIndex(itemIndex);
+    if (slot >= c->slots.size()) {
+        return collectionIndexRangeErr;
+    }
+    return CopyOut(c->slots[slot], itemSize, itemData);
+}
+
+OSErr RemoveIndexedCollectionItem(Collection c, SInt32 itemIndex) {
+    if (c == nullptr) {
+        return paramErr;
+    }
+    size_t slot = c->SlotOfIndex(itemIndex);
+    if (slot >= c->slots.size()) {
+        return collectionIndexRangeErr;
+    }
+    if (c->slots[slot].attributes & kCollectionLockMask) {
+        return collectionItemLockedErr;
+    }
+    c->RemoveSlot(slot);
+    return noErr;
+}
+
+OSErr SetIndexedCollectionItemInfo(Collection c, SInt32 itemIndex, SInt32 whichAttributes,
+                                   SInt32 newAttributes) {
+    if (c == nullptr) {
+        return paramErr;
+    }
+    size_t slot = c->SlotOfIndex(itemIndex);
+    if (slot >= c->slots.size()) {
+        return collectionIndexRangeErr;
+    }
+    Slot& s = c->slots[slot];
+    s.attributes = (s.attributes & ~whichAttributes) | (newAttributes & whichAttributes);
+    return noErr;
+}
+
+OSErr GetIndexedCollectionItemInfo(Collection c, SInt32 itemIndex, CollectionTag* tag, SInt32* id,
+                                   SInt32* itemSize, SInt32* attributes) {
+    if (c == nullptr) {
+        return paramErr;
+    }
+    size_t slot = c->SlotOfIndex(itemIndex);
+    if (slot >= c->slots.size()) {
+        return collectionIndexRangeErr;
+    }
+    const Slot& s = c->slots[slot];
+    if (tag != nullptr) {
+        *tag = s.tag;
+    }
+    if (id != nullptr) {
+        *id = s.id;
+    }
+    if (itemSize != nullptr) {
+        *itemSize = static_cast<SInt32>(s.data.Size());
+    }
+    if (attributes != nullptr) {
+        *attributes = s.attributes;
+    }
+    return noErr;
+}
+
+Boolean CollectionTagExists(Collection c, CollectionTag tag) {
+    if (c == nullptr) {
+        return false;
+    }
+    for (const Slot& s : c->slots) {
+        if (s.live && s.tag == tag) {
+            return true;
+        }
+    }
+    return false;
+}
+
+OSErr FlattenCollectionToHdl(Collection aCollection, Handle flattened) {
+    if (aCollection == nullptr) {
+        return paramErr;
+    }
+    if (flattened == nullptr) {
+        return nilHandleErr;
+    }
+    size_t total = kFlatHeaderSize;
+    for (const Slot& s : aCollection->slots) {
+        if (s.live) {
+            total += kFlatItemHeaderSize + s.data.Size();
+        }
+    }
+    SetHandleSize(flattened, static_cast<Size>(total));
+    OSErr err = MemError();
+    if (err != noErr) {
+        return err;
+    }
+    auto* p = reinterpret_cast<uint8_t*>(*flattened);
+    PutU32(p, kFlatMagic);
+    PutU32(p + 4, kFlatVersion);
+    PutU32(p + 8, static_cast<uint32_t>(aCollection->live));
+    p += kFlatHeaderSize;
+    for (const Slot& s : aCollection->slots) {
+        if (!s.live) {
+            continue;
+        }
+        PutU32(p, s.tag);
+        PutU32(p + 4, static_cast<uint32_t>(s.id));
+        PutU32(p + 8, static_cast<uint32_t>(s.attributes));
+        PutU32(p + 12, static_cast<uint32_t>(s.data.Size()));
+        p += kFlatItemHeaderSize;
+        if (s.data.Size() > 0) {
+            std::memcpy(p, s.data.Bytes(), s.data.Size());
+            p += s.data.Size();
+        }
+    }
+    return noErr;
+}
+
+OSErr UnflattenCollectionFromHdl(Collection aCollection, Handle flattened) {
+    if (aCollection == nullptr) {
+        return paramErr;
+    }
+    if (flattened == nullptr) {
+        return nilHandleErr;
+    }
+    Size handleSize = GetHandleSize(flattened);
+    if (MemError() != noErr) {
+        return nilHandleErr;
+    }
+    size_t size = static_cast<size_t>(handleSize);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(*flattened);
+
+    // Check the whole block before touching the collection.
+    if (size < kFlatHeaderSize) {
+        return paramErr;
+    }
+    if (GetU32(bytes) != kFlatMagic || GetU32(bytes + 4) != kFlatVersion) {
+        return collectionVersionErr;
+    }
+    uint32_t count = GetU32(bytes + 8);
+    size_t remaining = size - kFlatHeaderSize;
+    if (count > remaining / kFlatItemHeaderSize) {
+        return paramErr;
+    }
+    size_t offset = kFlatHeaderSize;
+    bool replacesLocked = false;
+    for (uint32_t i = 0; i < count; ++i) {
+        if (size - offset < kFlatItemHeaderSize) {
+            return paramErr;
+        }
+        uint32_t length = GetU32(bytes + offset + 12);
+        if (length > static_cast<uint32_t>(INT32_MAX)) {
+            return paramErr;
+        }
+        offset += kFlatItemHeaderSize;
+        if (size - offset < length) {
+            return paramErr;
+        }
+        Slot* existing = aCollection->Find(GetU32(bytes + offset - 16),
+                                           static_cast<SInt32>(GetU32(bytes + offset - 12)));
+        if (existing != nullptr && (existing->attributes & kCollectionLockMask)) {
+            replacesLocked = true;
+        }
+        offset += length;
+    }
+    if (offset != size) {
+        return paramErr;  // bytes after the last item
+    }
+    if (replacesLocked) {
+        return collectionItemLockedErr;
+    }
+
+    // Build the result beside the collection and swap it in, so that running out of memory
+    // half way leaves the collection as it was.
+    OpaqueCollection result;
+    if (!aCollection->CopyInto(result)) {
+        return memFullErr;
+    }
+    try {
+        result.slots.reserve(result.slots.size() + count);
+        result.fenwick.reserve(result.fenwick.size() + count);
+        result.index.reserve(result.index.size() + count);
+        offset = kFlatHeaderSize;
+        for (uint32_t i = 0; i < count; ++i) {
+            const uint8_t* header = bytes + offset;
+            CollectionTag tag = GetU32(header);
+            auto id = static_cast<SInt32>(GetU32(header + 4));
+            auto attributes = static_cast<SInt32>(GetU32(header + 8));
+            uint32_t length = GetU32(header + 12);
+            offset += kFlatItemHeaderSize;
+            Slot* existing = result.Find(tag, id);
+            if (existing != nullptr) {
+                if (!existing->data.Assign(bytes + offset, length)) {
+                    return memFullErr;
+                }
+                existing->attributes = attributes;
+            } else {
+                Block data;
+                if (!data.Assign(bytes + offset, length)) {
+                    return memFullErr;
+                }
+                result.Append(tag, id, attributes, std::move(data));
+            }
+            offset += length;
+        }
+    } catch (const std::bad_alloc&) {
+        return memFullErr;
+    }
+    result.defaultAttributes = aCollection->defaultAttributes;
+    aCollection->Swap(result);
+    return noErr;
+}
