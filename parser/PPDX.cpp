@@ -105,6 +105,7 @@ PPDX* PPDX::Retain() {
     return this;
 }
 
+// A fresh object has count 0: the Release that brings the count to 0 or below destroys it.
 bool PPDX::Release() {
     --mRefCount;
     if (mRefCount > 0)
