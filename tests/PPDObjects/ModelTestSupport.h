@@ -11,6 +11,7 @@
 
 #include "PPDObjects/PPDXControl.h"
 #include "PPDObjects/PPDXJobNote.h"
+#include "PPDObjects/PPDXProcessState.h"
 #include "foundation/CString.h"
 #include "foundation/PointerList.h"
 #include "parser/ZEQPPD.h"
@@ -20,8 +21,10 @@
 class ModelTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ZEQPPD::Options(0);
-        PPDXJobNote::ResetSharedConverter();
+        ZEQPPD::Options(3);
+        PPDXResetProcessState();
+        EXPECT_EQ(ZEQPPD::Options(), 0u);
+        EXPECT_EQ(PPDXJobNote::mOutConverter, nullptr);
     }
     void TearDown() override {
         for (CFStringRef name : mNames) {
