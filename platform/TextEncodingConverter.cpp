@@ -218,7 +218,7 @@ OSStatus TECConvertText(TECObjectRef c, ConstTextPtr inputBuffer, ByteCount inpu
         if (error == EILSEQ) {
             return finish(ClassifyRefusal(c, ip, inLeft));
         }
-        if (error == EINVAL && m == inputBufferLength) {
+        if (error == EINVAL && m == inputBufferLength && inLeft <= kMaxPending) {
             // The input ends inside another character: hold it for the next call.
             std::memcpy(c->pending, ip, inLeft);
             c->pendingLength = inLeft;

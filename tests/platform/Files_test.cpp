@@ -153,6 +153,35 @@ TEST_F(FilesTest, ReadsTheDataForkToItsEnd) {
     EXPECT_EQ(FSClose(0), rfNumErr);
 }
 
+TEST_F(FilesTest, CreatesWritesAndRefusesToWriteReadOnlyForks) {
+    std::string path = mDir + "/created.txt";
+    mFiles.push_back(path);
+    Str255 name;
+    ToPascal(path, name);
+    FSSpec spec;
+    ASSERT_EQ(FSMakeFSSpec(0, 0, name, &spec), fnfErr);
+    ASSERT_EQ(FSpCreate(&spec, 0, 0, 0), noErr);
+    EXPECT_EQ(FSpCreate(&spec, 0, 0, 0), dupFNErr);
+    short refNum = 0;
+    ASSERT_EQ(FSpOpenDF(&spec, fsRdWrPerm, &refNum), noErr);
+    long count = 5;
+    EXPECT_EQ(FSWrite(refNum, &count, "hello"), noErr);
+    EXPECT_EQ(count, 5);
+    EXPECT_EQ(SetFPos(refNum, fsFromLEOF, -2), noErr);
+    char buffer[8];
+    count = sizeof buffer;
+    EXPECT_EQ(FSRead(refNum, &count, buffer), eofErr);
+    EXPECT_EQ(std::string(buffer, count), "lo");
+    EXPECT_EQ(SetFPos(refNum, fsFromStart, 50), eofErr);
+    EXPECT_EQ(FSClose(refNum), noErr);
+
+    ASSERT_EQ(FSpOpenDF(&spec, fsRdPerm, &refNum), noErr);
+    count = 1;
+    EXPECT_EQ(FSWrite(refNum, &count, "x"), wrPermErr);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(FSClose(refNum), noErr);
+}
+
 TEST_F(FilesTest, LongNamesOpenThroughTheirAlias) {
     std::string longName = std::string(90, 'L') + "\xC3\xA9" + ".ppd";  // 96 bytes
     std::string path = Write(longName, "*PPD-Adobe: \"4.3\"\n");
