@@ -2,8 +2,6 @@
 // lines, the main keywords, validity, reference counting and the PC-file-name check.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -17,6 +15,7 @@
 #include "platform/CFArray.h"
 #include "platform/CFString.h"
 #include "platform/CFURL.h"
+#include "tests/PPDUtils/TestFiles.h"
 
 namespace {
 
@@ -48,34 +47,6 @@ std::string Token(PPDStream& s, const char* delimiters, bool strip = false) {
     return PPDX::NextToken(s, token, delimiters, strip) ? std::string(token) : "<none>";
 }
 
-class TempPPD {
-public:
-    explicit TempPPD(const std::string& content) {
-        char pattern[] = "/tmp/zeqbase_ppdx_XXXXXX";
-        int fd = mkstemp(pattern);
-        if (fd < 0)
-            return;
-        path = pattern;
-        if (write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size()))
-            path.clear();
-        close(fd);
-    }
-    ~TempPPD() {
-        if (!path.empty())
-            unlink(path.c_str());
-    }
-    FSSpec Spec() const {
-        Str255 name;
-        name[0] = static_cast<unsigned char>(path.size());
-        std::memcpy(name + 1, path.data(), path.size());
-        FSSpec spec;
-        std::memset(&spec, 0, sizeof spec);
-        FSMakeFSSpec(0, 0, name, &spec);
-        return spec;
-    }
-    std::string path;
-};
-
 CFArrayRef Names(const std::vector<const char*>& names) {
     std::vector<const void*> values;
     for (const char* n : names)
@@ -88,9 +59,9 @@ CFArrayRef Names(const std::vector<const char*>& names) {
 }
 
 bool CheckName(const std::string& content, const std::vector<const char*>& names) {
-    TempPPD temp(content);
+    TempFile temp(content);
     FSSpec spec = temp.Spec();
-    std::string name(reinterpret_cast<const char*>(spec.name + 1), spec.name[0]);
+    std::string name = TempFile::NameOf(spec);
     PPDFile file(spec.vRefNum, spec.parID, name.data());
     CFArrayRef array = Names(names);
     bool result = PPDX::ValidateAgainstPCFilename(array, &file);
@@ -283,7 +254,7 @@ TEST(PPDXValidity, HeaderErrorsAndLifetime) {
     EXPECT_TRUE(bare.IsValidPPD());  // no error list at all
     EXPECT_TRUE(bare.IsValidPrinterName());
 
-    TempPPD temp(std::string(kHeader) + "*PCFileName: \"QW4300.PPD\"\n");
+    TempFile temp(std::string(kHeader) + "*PCFileName: \"QW4300.PPD\"\n");
     TestPPDX ppd(temp.Spec(), nullptr);
     ASSERT_NE(ppd.GetErrors(), nullptr);
     ASSERT_NE(ppd.GetFile(), nullptr);
@@ -336,7 +307,7 @@ TEST(PPDXPrinterCheck, PCFileNames) {
         {"QW4300"}));
 
     // Through the constructor: the flag, and the name list is consumed.
-    TempPPD good(ppd);
+    TempFile good(ppd);
     CFArrayRef names = Names({"QW4300"});
     TestPPDX accepted(good.Spec(), names);
     EXPECT_TRUE(accepted.IsValidPrinterName());
@@ -346,8 +317,8 @@ TEST(PPDXPrinterCheck, PCFileNames) {
 
     // ValidateFileName: no list accepts; otherwise a file made from the URL is checked.
     CFURLRef url = CFURLCreateFromFileSystemRepresentation(
-        kCFAllocatorDefault, reinterpret_cast<const UInt8*>(good.path.c_str()),
-        static_cast<CFIndex>(good.path.size()), false);
+        kCFAllocatorDefault, reinterpret_cast<const UInt8*>(good.Path().c_str()),
+        static_cast<CFIndex>(good.Path().size()), false);
     EXPECT_TRUE(PPDX::ValidateFileName(url, nullptr, nullptr));
     EXPECT_TRUE(PPDX::ValidateFileName(url, names, nullptr));
     EXPECT_FALSE(PPDX::ValidateFileName(url, other, nullptr));
@@ -386,12 +357,7 @@ TEST(PPDXSample, MainKeywordsOfTheSample) {
             mStream = nullptr;
         }
     };
-    std::string path = std::string(ZEQ_EXAMPLES) + "/QW4300.ppd";
-    Str255 name;
-    name[0] = static_cast<unsigned char>(path.size());
-    std::memcpy(name + 1, path.data(), path.size());
-    FSSpec spec;
-    ASSERT_EQ(FSMakeFSSpec(0, 0, name, &spec), noErr);
+    FSSpec spec = TempFile::SpecFor(std::string(ZEQ_EXAMPLES) + "/QW4300.ppd");
     CFArrayRef names = Names({"QW4300"});
     Reader reader(spec, names);
     CFRelease(names);
