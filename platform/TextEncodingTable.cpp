@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -57,20 +58,50 @@ const TableEntry* Find(uint32_t encoding) {
     return nullptr;
 }
 
-// An iconv descriptor opened for one conversion and closed when it goes out of scope.
+// iconv descriptors, opened once per thread and conversion direction and reset before each
+// use: opening one costs far more than a typical PPD line's conversion.
 class Converter {
 public:
-    Converter(const char* to, const char* from) : mCd(iconv_open(to, from)) {}
-    ~Converter() {
+    Converter(const char* to, const char* from) : mCd(Lookup(to, from)) {
         if (valid())
-            iconv_close(mCd);
+            iconv(mCd, nullptr, nullptr, nullptr, nullptr);
     }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
     bool valid() const { return mCd != reinterpret_cast<iconv_t>(-1); }
     iconv_t get() const { return mCd; }
 
 private:
+    struct Entry {
+        const char* to;
+        const char* from;
+        iconv_t cd;
+    };
+    struct Cache {
+        std::vector<Entry> entries;
+        ~Cache() {
+            for (const Entry& e : entries)
+                iconv_close(e.cd);
+        }
+    };
+
+    // The charset names are the table's own static strings, so their addresses identify them.
+    static iconv_t Lookup(const char* to, const char* from) {
+        thread_local Cache cache;
+        for (const Entry& e : cache.entries) {
+            if (e.to == to && e.from == from)
+                return e.cd;
+        }
+        iconv_t cd = iconv_open(to, from);
+        if (cd == reinterpret_cast<iconv_t>(-1))
+            return cd;
+        try {
+            cache.entries.push_back(Entry{to, from, cd});
+        } catch (const std::bad_alloc&) {
+            iconv_close(cd);
+            return reinterpret_cast<iconv_t>(-1);
+        }
+        return cd;
+    }
+
     iconv_t mCd;
 };
 
