@@ -1,4 +1,4 @@
-// File Manager stand-in over POSIX: classic file specifications (volume, directory id, name),
+// File Manager stand-in over POSIX: FSSpec file records (volume, directory id, name),
 // file-system references, and the data fork of a file opened by reference number.
 #pragma once
 
