@@ -2,6 +2,8 @@
 // errors of a fork that is not open, the data-fork size and files named by URL.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "PPDUtils/FileMac.h"
@@ -96,4 +98,26 @@ TEST(FileMac, PPDFileFromURL) {
     EXPECT_NE(absent.openDataFork(1), noErr);
     if (none != nullptr)
         CFRelease(none);
+}
+
+TEST(FileMac, NameLongerThanASpecHolds) {
+    // The PPD's file name does not fit the 63 bytes of a spec: it still opens.
+    TempFile dir("");
+    std::string leaf = "QW4300_" + std::string(90, 'n') + ".ppd";
+    std::string path = "/tmp/" + leaf;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("*PPD-Adobe: \"4.3\"\n", f);
+    std::fclose(f);
+    FSSpec tmp = dir.Spec();
+    PPDFile file(tmp.vRefNum, tmp.parID, leaf.data());
+    EXPECT_TRUE(file.exists());
+    EXPECT_EQ(file.dataForkSize(), 18);
+    char buffer[32];
+    unsigned long count = sizeof buffer;
+    ASSERT_EQ(file.openDataFork(1), noErr);
+    EXPECT_EQ(file.dataForkRead(buffer, &count), eofErr);
+    EXPECT_EQ(count, 18u);
+    file.closeDataFork();
+    std::remove(path.c_str());
 }
