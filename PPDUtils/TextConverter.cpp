@@ -129,6 +129,7 @@ void TextConverter::DisposeConverter(TECObjectRef& converter) {
 }
 
 OSStatus TextConverter::Create() {
+    DisposeConverter(mConverter);  // a second Create replaces the converter
     mStatus = TECCreateConverter(&mConverter, mInputEncoding, mOutputEncoding);
     mValid = (mStatus == noErr);
     if (!mValid)
