@@ -8,6 +8,8 @@
 #include "PPDObjects/PPDXGroups.h"
 #include "PPDObjects/PPDXProperties.h"
 #include "PPDObjects/PPDXRollDown.h"
+#include "platform/CFArray.h"
+#include "platform/CFURL.h"
 #include "tests/parser/ZEQPPDTestUtil.h"
 
 using namespace zeqtest;
@@ -202,4 +204,35 @@ TEST(ZEQPPDDriver, CopySharesTheModelAndComparesEqual) {
     ASSERT_NE(Control(p.ppd.get(), "*QWImageFlag"), nullptr);
     Parsed other = Parse(std::string(kHead) + kBoolBlock);
     EXPECT_FALSE(*p.ppd == *other.ppd);
+}
+
+TEST(ZEQPPDDriver, UrlConstructorChecksThePCFileName) {
+    TempFile file(std::string(kHead) + kBoolBlock);
+    CFURLRef url = CFURLCreateFromFileSystemRepresentation(
+        nullptr, reinterpret_cast<const UInt8*>(file.Path().c_str()),
+        static_cast<CFIndex>(file.Path().size()), false);
+    ASSERT_NE(url, nullptr);
+    const void* accepted[] = {CFSTR("ZEQTEST")};
+    CFArrayRef acceptedNames = CFArrayCreate(nullptr, accepted, 1, &kCFTypeArrayCallBacks);
+    const void* refused[] = {CFSTR("zeqtest")};
+    CFArrayRef refusedNames = CFArrayCreate(nullptr, refused, 1, &kCFTypeArrayCallBacks);
+
+    ZEQPPD* ok = new ZEQPPD(url, 3, acceptedNames);
+    EXPECT_TRUE(ok->IsValidPrinterName());
+    EXPECT_TRUE(ok->IsValidPPD());
+    EXPECT_NE(Control(ok, "*QWImageFlag"), nullptr);
+    FSSpec spec;
+    EXPECT_TRUE(ok->GetFileSpec(spec));
+    delete ok;
+
+    // Another printer's PPD is not parsed: no containers, no model.
+    ZEQPPD* other = new ZEQPPD(url, 3, refusedNames);
+    EXPECT_FALSE(other->IsValidPrinterName());
+    EXPECT_EQ(other->GetControls(), nullptr);
+    EXPECT_EQ(other->GetGroups(), nullptr);
+    delete other;
+
+    CFRelease(acceptedNames);
+    CFRelease(refusedNames);
+    CFRelease(url);
 }
