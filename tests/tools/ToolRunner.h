@@ -1,0 +1,127 @@
+// Runs the zeqppd program with arguments and collects its exit status, standard output and
+// standard error; helpers to read its JSON dump.
+#pragma once
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+extern char** environ;
+
+struct ToolResult {
+    int status = -1;  // exit status, or -1 when the program did not exit normally
+    std::string out;
+    std::string err;
+};
+
+inline std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Runs zeqppd with `args`, standard output and standard error going to temporary files.
+inline ToolResult RunTool(const std::vector<std::string>& args) {
+    ToolResult result;
+    char outName[] = "/tmp/zeqppd-test-out-XXXXXX";
+    char errName[] = "/tmp/zeqppd-test-err-XXXXXX";
+    const int outFd = mkstemp(outName);
+    const int errFd = mkstemp(errName);
+    if (outFd < 0 || errFd < 0) {
+        ADD_FAILURE() << "cannot create temporary files";
+        return result;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+    posix_spawn_file_actions_adddup2(&actions, errFd, 2);
+
+    std::vector<std::string> storage;
+    storage.push_back(ZEQPPD_PATH);
+    storage.insert(storage.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : storage) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, ZEQPPD_PATH, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(outFd);
+    close(errFd);
+    if (spawned == 0) {
+        int wstatus = 0;
+        if (waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus)) {
+            result.status = WEXITSTATUS(wstatus);
+        }
+    } else {
+        ADD_FAILURE() << "cannot start " << ZEQPPD_PATH;
+    }
+    result.out = ReadWholeFile(outName);
+    result.err = ReadWholeFile(errName);
+    unlink(outName);
+    unlink(errName);
+    return result;
+}
+
+inline std::string DataFile(const std::string& name) {
+    return std::string(ZEQ_TEST_DATA) + "/" + name;
+}
+
+inline std::string SampleFile() {
+    return std::string(ZEQ_EXAMPLES) + "/QW4300.ppd";
+}
+
+// `zeqppd dump --json FILE`, parsed; fails the test when the program fails.
+inline nlohmann::json DumpJson(const std::string& file) {
+    const ToolResult result = RunTool({"dump", file, "--json"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    nlohmann::json model = nlohmann::json::parse(result.out, nullptr, false);
+    EXPECT_FALSE(model.is_discarded()) << result.out;
+    return model.is_discarded() ? nlohmann::json::object() : model;
+}
+
+// The entry of `list` (controls, groups or properties) with that keyword; null JSON when none.
+inline nlohmann::json Find(const nlohmann::json& list, const std::string& keyword) {
+    for (const nlohmann::json& entry : list) {
+        if (entry.value("keyword", nlohmann::json()) == keyword) {
+            return entry;
+        }
+    }
+    ADD_FAILURE() << "no entry " << keyword;
+    return nlohmann::json();
+}
+
+// The "keyword" member of every entry, in order.
+inline std::vector<std::string> Keywords(const nlohmann::json& list) {
+    std::vector<std::string> keywords;
+    for (const nlohmann::json& entry : list) {
+        keywords.push_back(entry["keyword"].is_null() ? "(null)"
+                                                      : entry["keyword"].get<std::string>());
+    }
+    return keywords;
+}
+
+// The errors as "number fatal/non-fatal keyword" lines (keyword "-" when null).
+inline std::vector<std::string> ErrorLines(const nlohmann::json& model) {
+    std::vector<std::string> lines;
+    for (const nlohmann::json& error : model["errors"]) {
+        lines.push_back(std::to_string(error["number"].get<int>()) +
+                        (error["fatal"].get<bool>() ? " fatal " : " non-fatal ") +
+                        (error["keyword"].is_null() ? "-" : error["keyword"].get<std::string>()));
+    }
+    return lines;
+}
