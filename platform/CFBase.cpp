@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "platform/AllocationHook.h"
 #include "platform/CFInternal.h"
 #include "platform/CFString.h"
 
@@ -34,6 +35,29 @@ const CFNullRef kCFNull = &gNull;
 
 CFTypeID CFNullGetTypeID(void) {
     return kCFTypeIDNull;
+}
+
+void* __CFType::operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    if (!ZEQPlatformAllocationAllowed())
+        return nullptr;
+    return ::operator new(size, std::nothrow);
+}
+
+void* __CFType::operator new(std::size_t size, const std::nothrow_t&,
+                             cfinternal::Uncounted) noexcept {
+    return ::operator new(size, std::nothrow);
+}
+
+void __CFType::operator delete(void* p) noexcept {
+    ::operator delete(p);
+}
+
+void __CFType::operator delete(void* p, const std::nothrow_t&) noexcept {
+    ::operator delete(p);
+}
+
+void __CFType::operator delete(void* p, const std::nothrow_t&, cfinternal::Uncounted) noexcept {
+    ::operator delete(p);
 }
 
 std::string __CFType::Describe() const {

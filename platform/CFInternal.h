@@ -3,6 +3,8 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
+#include <new>
 #include <string>
 
 #include "platform/CFBase.h"
@@ -22,6 +24,13 @@ enum : CFTypeID {
     kCFTypeIDError = 43,
 };
 
+namespace cfinternal {
+// Tag of the allocation form that does not count against the allocation-failure hook: for
+// constants (CFSTR strings, constant UUIDs), which must never fail.
+struct Uncounted {};
+inline constexpr Uncounted uncounted{};
+}  // namespace cfinternal
+
 // Every object derives from __CFType, first and without virtual bases, so a CFTypeRef is the
 // address of its __CFType.
 struct __CFType {
@@ -29,6 +38,16 @@ struct __CFType {
     virtual ~__CFType() = default;
     __CFType(const __CFType&) = delete;
     __CFType& operator=(const __CFType&) = delete;
+
+    // Objects are made with new (std::nothrow); each creation counts against the platform
+    // layer's allocation-failure hook (platform/AllocationHook.h), so that tests can make any
+    // Create or Copy return null.
+    static void* operator new(std::size_t size, const std::nothrow_t&) noexcept;
+    static void* operator new(std::size_t size, const std::nothrow_t&,
+                              cfinternal::Uncounted) noexcept;
+    static void operator delete(void* p) noexcept;
+    static void operator delete(void* p, const std::nothrow_t&) noexcept;
+    static void operator delete(void* p, const std::nothrow_t&, cfinternal::Uncounted) noexcept;
 
     // Called only with an object of the same type id.
     virtual bool Equal(const __CFType* other) const { return this == other; }

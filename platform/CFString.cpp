@@ -63,8 +63,9 @@ __CFString* MutableStr(CFMutableStringRef s) {
 }
 
 // A new string object with the given text; null when memory runs out.
-__CFString* NewString(std::u16string&& text, bool isMutable) {
-    __CFString* s = new (std::nothrow) __CFString;
+__CFString* NewString(std::u16string&& text, bool isMutable, bool constant = false) {
+    __CFString* s = constant ? new (std::nothrow, cfinternal::uncounted) __CFString
+                             : new (std::nothrow) __CFString;
     if (!s)
         return nullptr;
     try {
@@ -526,7 +527,7 @@ CFStringRef __CFStringMakeConstantString(const char* cStr) {
                     text))
             return nullptr;
     }
-    __CFString* s = NewString(std::move(text), false);
+    __CFString* s = NewString(std::move(text), false, true);
     if (!s)
         return nullptr;
     s->mImmortal = true;

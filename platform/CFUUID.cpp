@@ -42,8 +42,9 @@ const __CFUUID* Uuid(CFUUIDRef u) {
     return cfinternal::IsA(u, kCFTypeIDUUID) ? static_cast<const __CFUUID*>(u) : nullptr;
 }
 
-__CFUUID* NewUUID(const UInt8* bytes) {
-    __CFUUID* u = new (std::nothrow) __CFUUID;
+__CFUUID* NewUUID(const UInt8* bytes, bool constant = false) {
+    __CFUUID* u =
+        constant ? new (std::nothrow, cfinternal::uncounted) __CFUUID : new (std::nothrow) __CFUUID;
     if (u)
         std::memcpy(u->mBytes, bytes, 16);
     return u;
@@ -133,7 +134,7 @@ CFUUIDRef CFUUIDGetConstantUUIDWithBytes(CFAllocatorRef, UInt8 byte0, UInt8 byte
     auto found = constants->find(key);
     if (found != constants->end())
         return found->second;
-    __CFUUID* u = NewUUID(bytes);
+    __CFUUID* u = NewUUID(bytes, true);
     if (!u)
         return nullptr;
     u->mImmortal = true;

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/AllocationHook.h"
 #include "platform/CoreFoundation.h"
 
 TEST(CFBaseTest, RetainCountsAndRelease) {
@@ -203,4 +204,43 @@ TEST(CFBaseTest, DictionaryCallbacksRetainAndRelease) {
     CFRelease(plain);
     CFRelease(key);
     CFRelease(value);
+}
+
+TEST(CFBaseTest, EveryCreationCanFail) {
+    ZEQSetAllocationFailure(1);
+    EXPECT_EQ(CFStringCreateWithCString(nullptr, "x", kCFStringEncodingUTF8), nullptr);
+    ZEQSetAllocationFailure(1);
+    EXPECT_NE(CFSTR("constants never fail"), nullptr);
+    ZEQClearAllocationFailure();
+
+    // Reading and writing a property list, failing each of its allocations in turn: the result
+    // is null or complete, and nothing leaks (the sanitizer build checks).
+    const char xml[] =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>"
+        "<key>a</key><array><integer>-1</integer><data>AAE=</data><real>1.5</real></array>"
+        "<key>b</key><string>caf\xC3\xA9</string><key>c</key><true/></dict></plist>";
+    CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(xml), sizeof xml - 1);
+    CFPropertyListRef good = CFPropertyListCreateFromXMLData(nullptr, data, 0, nullptr);
+    ASSERT_NE(good, nullptr);
+    int failures = 0;
+    for (long n = 1; n < 40; ++n) {
+        ZEQSetAllocationFailure(n);
+        CFStringRef error = nullptr;
+        CFPropertyListRef plist = CFPropertyListCreateFromXMLData(nullptr, data, 0, &error);
+        CFDataRef written = plist ? CFPropertyListCreateXMLData(nullptr, plist) : nullptr;
+        ZEQClearAllocationFailure();
+        if (plist) {
+            EXPECT_TRUE(CFEqual(plist, good));
+            CFRelease(plist);
+        } else {
+            ++failures;
+        }
+        if (written)
+            CFRelease(written);
+        if (error)
+            CFRelease(error);
+    }
+    EXPECT_GT(failures, 5);
+    CFRelease(good);
+    CFRelease(data);
 }
