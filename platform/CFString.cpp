@@ -281,6 +281,22 @@ void AppendUTF16AsUTF8(std::string& out, const char16_t* u, size_t n) {
     EncodeUTF8(u, n, out, '?');
 }
 
+// One printf conversion of `value` appended to `out`, however long it turns out.
+template <typename T>
+void AppendPrintf(std::string& out, const std::string& spec, T value) {
+    char small[128];
+    const int length = std::snprintf(small, sizeof small, spec.c_str(), value);
+    if (length <= 0)
+        return;
+    if (static_cast<size_t>(length) < sizeof small) {
+        out.append(small, static_cast<size_t>(length));
+        return;
+    }
+    std::string big(static_cast<size_t>(length) + 1, '\0');
+    std::snprintf(big.data(), big.size(), spec.c_str(), value);
+    out.append(big.data(), static_cast<size_t>(length));
+}
+
 std::string FormatUTF8(const std::string& format, va_list args) {
     std::string out;
     const size_t n = format.size();
@@ -325,11 +341,7 @@ std::string FormatUTF8(const std::string& format, va_list args) {
             break;
         }
         const char conv = format[i++];
-        char buffer[512];
-        auto emit = [&](int written) {
-            if (written > 0)
-                out.append(buffer, std::min<size_t>(written, sizeof buffer - 1));
-        };
+
         switch (conv) {
             case '%':
                 out.push_back('%');
@@ -349,7 +361,7 @@ std::string FormatUTF8(const std::string& format, va_list args) {
                     v = static_cast<short>(v);
                 if (length == "hh")
                     v = static_cast<signed char>(v);
-                emit(std::snprintf(buffer, sizeof buffer, spec.c_str(), v));
+                AppendPrintf(out, spec, v);
                 break;
             }
             case 'u':
@@ -369,7 +381,7 @@ std::string FormatUTF8(const std::string& format, va_list args) {
                     v = static_cast<unsigned short>(v);
                 if (length == "hh")
                     v = static_cast<unsigned char>(v);
-                emit(std::snprintf(buffer, sizeof buffer, spec.c_str(), v));
+                AppendPrintf(out, spec, v);
                 break;
             }
             case 'e':
@@ -384,11 +396,11 @@ std::string FormatUTF8(const std::string& format, va_list args) {
                     spec += "L";
                     spec.push_back(conv);
                     long double v = va_arg(args, long double);
-                    emit(std::snprintf(buffer, sizeof buffer, spec.c_str(), v));
+                    AppendPrintf(out, spec, v);
                 } else {
                     spec.push_back(conv);
                     double v = va_arg(args, double);
-                    emit(std::snprintf(buffer, sizeof buffer, spec.c_str(), v));
+                    AppendPrintf(out, spec, v);
                 }
                 break;
             }
@@ -399,7 +411,7 @@ std::string FormatUTF8(const std::string& format, va_list args) {
                     AppendUTF16AsUTF8(out, &u, 1);
                 } else {
                     spec.push_back('c');
-                    emit(std::snprintf(buffer, sizeof buffer, spec.c_str(), v));
+                    AppendPrintf(out, spec, v);
                 }
                 break;
             }
@@ -413,17 +425,11 @@ std::string FormatUTF8(const std::string& format, va_list args) {
                 if (!v)
                     v = "(null)";
                 spec.push_back('s');
-                // A long argument goes straight in; only width and precision need printf.
+                // A plain %s goes straight in; only width and precision need printf.
                 if (spec == "%s") {
                     out.append(v);
                 } else {
-                    int len = std::snprintf(nullptr, 0, spec.c_str(), v);
-                    if (len > 0) {
-                        std::string tmp(static_cast<size_t>(len) + 1, '\0');
-                        std::snprintf(tmp.data(), tmp.size(), spec.c_str(), v);
-                        tmp.resize(static_cast<size_t>(len));
-                        out += tmp;
-                    }
+                    AppendPrintf(out, spec, v);
                 }
                 break;
             }
@@ -442,7 +448,7 @@ std::string FormatUTF8(const std::string& format, va_list args) {
             case 'p': {
                 spec.push_back('p');
                 void* v = va_arg(args, void*);
-                emit(std::snprintf(buffer, sizeof buffer, spec.c_str(), v));
+                AppendPrintf(out, spec, v);
                 break;
             }
             case '@': {

@@ -222,6 +222,12 @@ TEST(CFStringTest, Formats) {
     EXPECT_EQ(Utf8(m), "2.5/   9");
     CFRelease(m);
     CFRelease(n);
+
+    // Long conversions are not cut short.
+    s = CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%600d|%.300s"), 1,
+                                 std::string(400, 'y').c_str());
+    EXPECT_EQ(CFStringGetLength(s), 901);
+    CFRelease(s);
 }
 
 TEST(CFStringTest, MutableStrings) {
