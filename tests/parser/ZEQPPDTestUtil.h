@@ -4,7 +4,6 @@
 
 #include <memory>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "PPDObjects/PPDXControl.h"
@@ -49,16 +48,23 @@ inline Parsed Parse(const std::string& text, _PARSE_OPTIONS_ options = 3) {
     return parsed;
 }
 
-using Error = std::tuple<int, std::string, bool>;  // number, keyword ("" for none), fatal
-
-inline std::vector<Error> Errors(ZEQPPD* ppd) {
-    std::vector<Error> errors;
+// The recorded errors in order, as "number[!][ keyword]" joined by ", " ("!" marks a fatal
+// error), so that a whole list is compared in one line.
+inline std::string ErrorText(ZEQPPD* ppd) {
+    std::string text;
     PPDXErrors* list = ppd->GetErrors();
     if (list == nullptr)
-        return errors;
-    for (PPDXErrorObj* e = list->First(); e != nullptr; e = list->Next())
-        errors.emplace_back(e->Number(), e->Keyword() ? e->Keyword() : "", e->IsFatal());
-    return errors;
+        return text;
+    for (PPDXErrorObj* e = list->First(); e != nullptr; e = list->Next()) {
+        if (!text.empty())
+            text += ", ";
+        text += std::to_string(e->Number());
+        if (e->IsFatal())
+            text += "!";
+        if (e->Keyword() != nullptr)
+            text += std::string(" ") + e->Keyword();
+    }
+    return text;
 }
 
 inline std::string Utf8(CFStringRef s) {

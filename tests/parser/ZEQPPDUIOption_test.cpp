@@ -45,7 +45,7 @@ TEST(ZEQPPDUIOptions, PopupBlockKeepsItemsDefaultCodeAndGroup) {
                        "*PageSize Legal: \"\"\n"
                        "*CloseUI: *PageSize\n";
     Parsed p = Parse(text);
-    EXPECT_TRUE(Errors(p.ppd.get()).empty());
+    EXPECT_EQ(ErrorText(p.ppd.get()), "");
     auto* popup = dynamic_cast<PPDXPopupControl*>(Control(p.ppd.get(), "*PageSize"));
     ASSERT_NE(popup, nullptr);
     EXPECT_EQ(popup->Type(), kPopupControl);
@@ -91,7 +91,7 @@ TEST(ZEQPPDUIOptions, OpeningAndClosingSpellingsAndPickMany) {
                        "*QWThree B/B: \"b\"\n"
                        "*QWCloseUI: *SomethingElse\n";
     Parsed p = Parse(text);
-    EXPECT_TRUE(Errors(p.ppd.get()).empty());
+    EXPECT_EQ(ErrorText(p.ppd.get()), "");
     ASSERT_EQ(AllControls(p.ppd.get()).size(), 3u);
     EXPECT_NE(dynamic_cast<PPDXPopupControl*>(Control(p.ppd.get(), "*QWOne")), nullptr);
     auto* two = dynamic_cast<PPDXBooleanControl*>(Control(p.ppd.get(), "*QWTwo"));
@@ -140,10 +140,7 @@ TEST(ZEQPPDUIOptions, BooleanBlocks) {
                        "*%ZEQFlags *QWF: Setup\n"
                        "*OpenUI *QWF/F: PickSome\n";
     Parsed p = Parse(text);
-    EXPECT_EQ(
-        Errors(p.ppd.get()),
-        (std::vector<Error>{
-            {33, "*QWC", false}, {9, "*QWD", false}, {8, "*QWE", false}, {31, "*QWF", false}}));
+    EXPECT_EQ(ErrorText(p.ppd.get()), "33 *QWC, 9 *QWD, 8 *QWE, 31 *QWF");
     auto* a = dynamic_cast<PPDXBooleanControl*>(Control(p.ppd.get(), "*QWA"));
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(a->Type(), kBooleanControl);
@@ -181,7 +178,7 @@ TEST(ZEQPPDUIOptions, PopupErrorsAreFatal) {
                        "*QWP B/B: \"b\"\n"
                        "*CloseUI: *QWP\n" +
                        later);
-    EXPECT_EQ(Errors(two.ppd.get()), (std::vector<Error>{{11, "*QWP", true}, {27, "", false}}));
+    EXPECT_EQ(ErrorText(two.ppd.get()), "11! *QWP, 27");
     EXPECT_FALSE(two->IsValidPPD());
     EXPECT_TRUE(AllControls(two.ppd.get()).empty());
 
@@ -191,7 +188,7 @@ TEST(ZEQPPDUIOptions, PopupErrorsAreFatal) {
                         "*%ZEQGroup *QWP: VPLayout\n"
                         "*OpenUI *QWP/P: PickOne\n"
                         "*QWP A/A: \"a\"\n");
-    EXPECT_EQ(Errors(open.ppd.get()), (std::vector<Error>{{11, "*QWP", true}, {27, "", false}}));
+    EXPECT_EQ(ErrorText(open.ppd.get()), "11! *QWP, 27");
 
     // A popup without default records 33 directly and is made; the "*Default" form that
     // names its control sets the default.
@@ -209,7 +206,7 @@ TEST(ZEQPPDUIOptions, PopupErrorsAreFatal) {
                         "*QWQ A/A: \"a\"\n"
                         "*QWQ B/B: \"b\"\n"
                         "*CloseUI: *QWQ\n");
-    EXPECT_EQ(Errors(none.ppd.get()), (std::vector<Error>{{33, "*QWP", false}}));
+    EXPECT_EQ(ErrorText(none.ppd.get()), "33 *QWP");
     auto* p = dynamic_cast<PPDXPopupControl*>(Control(none.ppd.get(), "*QWP"));
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->GetDefaultKeyword(), nullptr);
@@ -239,9 +236,7 @@ TEST(ZEQPPDUIOptions, ControlsHangOnlyBelowRollDowns) {
                        "*DefaultQWPlain: True\n"
                        "*CloseUI: *QWPlain\n";
     Parsed p = Parse(text);
-    EXPECT_EQ(Errors(p.ppd.get()),
-              (std::vector<Error>{
-                  {29, "*QWOrphan", false}, {29, "*QWPane", false}, {29, "*QWPlain", false}}));
+    EXPECT_EQ(ErrorText(p.ppd.get()), "29 *QWOrphan, 29 *QWPane, 29 *QWPlain");
     for (const char* k : {"*QWOrphan", "*QWPane", "*QWPlain"}) {
         PPDXControl* c = Control(p.ppd.get(), k);
         ASSERT_NE(c, nullptr) << k;
@@ -254,8 +249,6 @@ TEST(ZEQPPDUIOptions, ControlsHangOnlyBelowRollDowns) {
     // Without the keep-orphans option a control without group is refused (21); the others
     // still record 29.
     Parsed q = Parse(text, 2);
-    EXPECT_EQ(Errors(q.ppd.get()),
-              (std::vector<Error>{
-                  {21, "*QWOrphan", false}, {29, "*QWPane", false}, {29, "*QWPlain", false}}));
+    EXPECT_EQ(ErrorText(q.ppd.get()), "21 *QWOrphan, 29 *QWPane, 29 *QWPlain");
     EXPECT_EQ(Control(q.ppd.get(), "*QWOrphan"), nullptr);
 }
