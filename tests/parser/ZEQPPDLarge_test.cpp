@@ -69,7 +69,7 @@ TEST(ZEQPPDLarge, ThousandsOfControls) {
     const int perRollDown = 100;
     Parsed p = Parse(Generate(rollDowns, perRollDown));
     EXPECT_TRUE(p->IsValidPPD());
-    EXPECT_TRUE(Errors(p.ppd.get()).empty());
+    EXPECT_EQ(ErrorText(p.ppd.get()), "");
     const std::vector<PPDXControl*> controls = AllControls(p.ppd.get());
     ASSERT_EQ(controls.size(), static_cast<size_t>(rollDowns * perRollDown));
     EXPECT_EQ(p->GetGroups()->Size(), rollDowns + 1);
