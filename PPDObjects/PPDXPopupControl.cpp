@@ -118,7 +118,10 @@ _PopupItem* PPDXPopupControl::NextItem() {
 }
 
 void PPDXPopupControl::AppendPopupItem(_PopupItem* item) {
-    mItems.PushBack(item);
+    // The popup owns the item from here on: one it cannot list is destroyed, not leaked.
+    if (item != nullptr && mItems.PushBack(item) == PointerListItr()) {
+        delete item;
+    }
 }
 
 _PopupItem* PPDXPopupControl::CurrentItem() const {
@@ -245,15 +248,16 @@ const char* PPDXPopupControl::GetKeywordLocalName(const char* keyword) {
     if (found == nullptr || found->mUserName == nullptr) {
         return nullptr;
     }
-    // The text is kept by the item so that it outlives the call; it is made again each time,
-    // as the answer always reflects the item's current user name.
-    CString* text = CFStringToCString(found->mUserName);
-    if (text == nullptr) {
-        return nullptr;
+    // The text is made on the first call and kept by the item until the item goes, so every
+    // pointer handed out stays valid as long as the item (an item's user name is set before
+    // it joins a popup and never changes afterwards).
+    if (found->mLocalNameText == nullptr) {
+        found->mLocalNameText = CFStringToCString(found->mUserName);
+        if (found->mLocalNameText == nullptr) {
+            return nullptr;
+        }
     }
-    delete found->mLocalNameText;
-    found->mLocalNameText = text;
-    return *text;
+    return *found->mLocalNameText;
 }
 
 CFStringRef PPDXPopupControl::GetKeywordCFLocalName(const char* keyword) const {

@@ -65,7 +65,10 @@ TEST_F(ValueControlTest, PickOneSelectsTheDefaultAndEmitsTheCurrentItem) {
               "%%BeginFeature: *QWQuality Draft\n0 q\n%%EndFeature\n");
     EXPECT_EQ(popup.GetKeywordPSData("Missing", nullptr), 0);
     EXPECT_EQ(popup.GetKeywordPSData(nullptr, nullptr), 0);
-    EXPECT_STREQ(popup.GetKeywordLocalName("Best"), "Best");
+    // The text handed out stays valid through later calls for the same item.
+    const char* best = popup.GetKeywordLocalName("Best");
+    EXPECT_EQ(popup.GetKeywordLocalName("Best"), best);
+    EXPECT_STREQ(best, "Best");
     EXPECT_EQ(popup.GetKeywordLocalName("Missing"), nullptr);
     EXPECT_NE(popup.GetKeywordCFLocalName("Draft"), nullptr);
     EXPECT_STREQ(popup.FirstItem()->displayName(), "Draft");
