@@ -20,17 +20,21 @@ namespace {
 PPDXElement* E(void* h) {
     return static_cast<PPDXElement*>(h);
 }
+// The functions of controls, and those of one control or group kind, check the kind: a caller
+// that only knows a control's CNTL_TYPE cannot tell a float range from a range (both 2), and
+// a handle of another kind must not be read or written as this one. Such a handle answers as
+// a null handle does.
 PPDXControl* C(void* h) {
-    return static_cast<PPDXControl*>(E(h));
+    return h != nullptr ? dynamic_cast<PPDXControl*>(E(h)) : nullptr;
 }
 PPDXBooleanControl* B(void* h) {
-    return static_cast<PPDXBooleanControl*>(C(h));
+    return h != nullptr ? dynamic_cast<PPDXBooleanControl*>(E(h)) : nullptr;
 }
 PPDXPopupControl* P(void* h) {
-    return static_cast<PPDXPopupControl*>(C(h));
+    return h != nullptr ? dynamic_cast<PPDXPopupControl*>(E(h)) : nullptr;
 }
 PPDXRangeControl* R(void* h) {
-    return static_cast<PPDXRangeControl*>(C(h));
+    return h != nullptr ? dynamic_cast<PPDXRangeControl*>(E(h)) : nullptr;
 }
 PPDXControls* Cs(void* h) {
     return static_cast<PPDXControls*>(h);
@@ -42,7 +46,13 @@ PPDXProperties* Ps(void* h) {
     return static_cast<PPDXProperties*>(h);
 }
 PPDXProperty* Pp(void* h) {
-    return static_cast<PPDXProperty*>(E(h));
+    return h != nullptr ? dynamic_cast<PPDXProperty*>(E(h)) : nullptr;
+}
+PPDXRollDown* Rd(void* h) {
+    return h != nullptr ? dynamic_cast<PPDXRollDown*>(E(h)) : nullptr;
+}
+PPDXScrollPane* Sp(void* h) {
+    return h != nullptr ? dynamic_cast<PPDXScrollPane*>(E(h)) : nullptr;
 }
 PPDXShortcuts* Ss(void* h) {
     return static_cast<PPDXShortcuts*>(h);
@@ -110,39 +120,39 @@ bool EqualsKeyWord(void* element, const char* keyword) {
 }
 
 bool IsPropertyPage(void* element) {
-    return element != nullptr && dynamic_cast<PPDXProperty*>(E(element)) != nullptr;
+    return Pp(element) != nullptr;
 }
 
 long GetControlFlagCount(void* control) {
-    return control != nullptr ? C(control)->ControlFlagCount() : 0;
+    return C(control) != nullptr ? C(control)->ControlFlagCount() : 0;
 }
 
 const char* GetFirstControlFlag(void* control) {
-    return control != nullptr ? C(control)->FirstControlFlag() : nullptr;
+    return C(control) != nullptr ? C(control)->FirstControlFlag() : nullptr;
 }
 
 const char* GetNextControlFlag(void* control) {
-    return control != nullptr ? C(control)->NextControlFlag() : nullptr;
+    return C(control) != nullptr ? C(control)->NextControlFlag() : nullptr;
 }
 
 bool IsCommandControl(void* control) {
-    return control != nullptr ? C(control)->IsCommand() : false;
+    return C(control) != nullptr ? C(control)->IsCommand() : false;
 }
 
 bool IsSpoolerControl(void* control) {
-    return control != nullptr ? C(control)->IsSpooler() : false;
+    return C(control) != nullptr ? C(control)->IsSpooler() : false;
 }
 
 bool IsSetupControl(void* control) {
-    return control != nullptr ? C(control)->IsSetup() : false;
+    return C(control) != nullptr ? C(control)->IsSetup() : false;
 }
 
 bool IsMacVJNControl(void* control) {
-    return control != nullptr ? C(control)->IsMacVJN() : false;
+    return C(control) != nullptr ? C(control)->IsMacVJN() : false;
 }
 
 bool IsMacImgShiftControl(void* control) {
-    return control != nullptr ? C(control)->IsMacImgShift() : false;
+    return C(control) != nullptr ? C(control)->IsMacImgShift() : false;
 }
 
 bool IsValidControlKeyword(void* control, const char* keyword) {
@@ -150,137 +160,139 @@ bool IsValidControlKeyword(void* control, const char* keyword) {
 }
 
 long GetPostScript(void* control, unsigned char* buffer) {
-    return control != nullptr ? C(control)->PostScript(buffer) : 0;
+    return C(control) != nullptr ? C(control)->PostScript(buffer) : 0;
 }
 
 void ResetControlToDefault(void* control) {
-    if (control != nullptr) {
-        C(control)->ResetToDefaultValue();
+    if (PPDXControl* c = C(control)) {
+        c->ResetToDefaultValue();
     }
 }
 
 // Boolean controls.
 
 bool IsTrue(void* control) {
-    return control != nullptr ? B(control)->IsTrue() : false;
+    return B(control) != nullptr ? B(control)->IsTrue() : false;
 }
 
 void SetValue(void* control, const bool& value) {
-    if (control != nullptr) {
-        B(control)->SetValue(value);
+    if (PPDXBooleanControl* boolean = B(control)) {
+        boolean->SetValue(value);
     }
 }
 
 const char* TrueDisplayText(void* control) {
-    return control != nullptr ? B(control)->TrueDisplayText() : nullptr;
+    return B(control) != nullptr ? B(control)->TrueDisplayText() : nullptr;
 }
 
 const char* FalseDisplayText(void* control) {
-    return control != nullptr ? B(control)->FalseDisplayText() : nullptr;
+    return B(control) != nullptr ? B(control)->FalseDisplayText() : nullptr;
 }
 
 bool DefaultState(void* control) {
-    return control != nullptr ? B(control)->DefaultState() : false;
+    return B(control) != nullptr ? B(control)->DefaultState() : false;
 }
 
 long BooleanPostScript(void* control, unsigned char* buffer) {
-    return control != nullptr ? C(control)->PostScript(buffer) : 0;
+    return C(control) != nullptr ? C(control)->PostScript(buffer) : 0;
 }
 
 // Popup controls.
 
 bool CanSelectMultipleItems(void* control) {
-    return control != nullptr ? P(control)->CanSelectMultipleItems() : false;
+    return P(control) != nullptr ? P(control)->CanSelectMultipleItems() : false;
 }
 
 const char* GetDefaultKeyword(void* control) {
-    return control != nullptr ? P(control)->GetDefaultKeyword() : nullptr;
+    return P(control) != nullptr ? P(control)->GetDefaultKeyword() : nullptr;
 }
 
 const char* GetKeywordLocalName(void* control, const char* keyword) {
-    return control != nullptr ? P(control)->GetKeywordLocalName(keyword) : nullptr;
+    return P(control) != nullptr ? P(control)->GetKeywordLocalName(keyword) : nullptr;
 }
 
 long GetKeywordPSData(void* control, const char* keyword, unsigned char* buffer) {
-    return control != nullptr ? P(control)->GetKeywordPSData(keyword, buffer) : 0;
+    return P(control) != nullptr ? P(control)->GetKeywordPSData(keyword, buffer) : 0;
 }
 
 bool IsKeywordSelected(void* control, const char* keyword) {
-    return control != nullptr ? P(control)->IsKeywordSelected(keyword) : false;
+    return P(control) != nullptr ? P(control)->IsKeywordSelected(keyword) : false;
 }
 
 bool SetKeywordSelect(void* control, const char* keyword, const bool& select) {
-    return control != nullptr ? P(control)->SetKeywordSelect(keyword, select) : false;
+    return P(control) != nullptr ? P(control)->SetKeywordSelect(keyword, select) : false;
 }
 
 long PopupItemCount(void* control) {
-    return control != nullptr ? P(control)->ItemCount() : 0;
+    return P(control) != nullptr ? P(control)->ItemCount() : 0;
 }
 
 bool FirstItem(void* control, PopupItemRecord* item) {
     ClearItem(item);
-    if (control == nullptr) {
+    PPDXPopupControl* popup = P(control);
+    if (popup == nullptr) {
         return false;
     }
-    return FillItem(P(control)->FirstItem(), item);
+    return FillItem(popup->FirstItem(), item);
 }
 
 bool NextItem(void* control, PopupItemRecord* item) {
     ClearItem(item);
-    if (control == nullptr) {
+    PPDXPopupControl* popup = P(control);
+    if (popup == nullptr) {
         return false;
     }
-    return FillItem(P(control)->NextItem(), item);
+    return FillItem(popup->NextItem(), item);
 }
 
 long GetPopupValue(void* control) {
-    return control != nullptr ? P(control)->GetValue() : 0;
+    return P(control) != nullptr ? P(control)->GetValue() : 0;
 }
 
 void SetPopupValue(void* control, long index) {
-    if (control != nullptr) {
-        P(control)->SetValue(index);
+    if (PPDXPopupControl* popup = P(control)) {
+        popup->SetValue(index);
     }
 }
 
 long GetPopupDefaultValue(void* control) {
-    return control != nullptr ? P(control)->DefaultValue() : 0;
+    return P(control) != nullptr ? P(control)->DefaultValue() : 0;
 }
 
 long PopupPostScript(void* control, unsigned char* buffer) {
-    return control != nullptr ? C(control)->PostScript(buffer) : 0;
+    return C(control) != nullptr ? C(control)->PostScript(buffer) : 0;
 }
 
 // Range controls.
 
 long GetRangeValue(void* control) {
-    return control != nullptr ? R(control)->GetValue() : 0;
+    return R(control) != nullptr ? R(control)->GetValue() : 0;
 }
 
 void SetRangeValue(void* control, const long& value) {
-    if (control != nullptr) {
-        R(control)->SetValue(value);
+    if (PPDXRangeControl* range = R(control)) {
+        range->SetValue(value);
     }
 }
 
 long GetRangeMinimum(void* control) {
-    return control != nullptr ? R(control)->MinVal() : 0;
+    return R(control) != nullptr ? R(control)->MinVal() : 0;
 }
 
 long GetRangeMaximum(void* control) {
-    return control != nullptr ? R(control)->MaxVal() : 0;
+    return R(control) != nullptr ? R(control)->MaxVal() : 0;
 }
 
 long GetRangeIncrement(void* control) {
-    return control != nullptr ? R(control)->Increment() : 0;
+    return R(control) != nullptr ? R(control)->Increment() : 0;
 }
 
 long GetRangeDefaultVal(void* control) {
-    return control != nullptr ? R(control)->DefaultValue() : 0;
+    return R(control) != nullptr ? R(control)->DefaultValue() : 0;
 }
 
 long RangePostScript(void* control, unsigned char* buffer) {
-    return control != nullptr ? C(control)->PostScript(buffer) : 0;
+    return C(control) != nullptr ? C(control)->PostScript(buffer) : 0;
 }
 
 // Control containers.
@@ -408,20 +420,19 @@ long GroupCount(void* groups) {
 }
 
 void* GetRollDownControlList(void* rollDown) {
-    return rollDown != nullptr ? static_cast<PPDXRollDown*>(E(rollDown))->Controls() : nullptr;
+    return Rd(rollDown) != nullptr ? Rd(rollDown)->Controls() : nullptr;
 }
 
 bool IsRollDown(void* group) {
-    return group != nullptr && dynamic_cast<PPDXRollDown*>(E(group)) != nullptr;
+    return Rd(group) != nullptr;
 }
 
 void* GetScrollPaneRollDowns(void* scrollPane) {
-    return scrollPane != nullptr ? static_cast<PPDXScrollPane*>(E(scrollPane))->RollDowns()
-                                 : nullptr;
+    return Sp(scrollPane) != nullptr ? Sp(scrollPane)->RollDowns() : nullptr;
 }
 
 bool IsScrollPane(void* group) {
-    return group != nullptr && dynamic_cast<PPDXScrollPane*>(E(group)) != nullptr;
+    return Sp(group) != nullptr;
 }
 
 void* FirstProperty(void* properties) {
@@ -445,20 +456,22 @@ long PropertyCount(void* properties) {
 }
 
 bool ShowPropInPrintProp(void* property) {
-    return property != nullptr ? Pp(property)->ShowInPrintProp() : false;
+    return Pp(property) != nullptr ? Pp(property)->ShowInPrintProp() : false;
 }
 
 bool ShowPropInApp(void* property) {
-    return property != nullptr ? Pp(property)->ShowInApp() : false;
+    return Pp(property) != nullptr ? Pp(property)->ShowInApp() : false;
 }
 
 void* GetPropertyScrollDown(void* property) {
-    return property != nullptr ? Pp(property)->GetScrollDown() : nullptr;
+    return Pp(property) != nullptr ? Pp(property)->GetScrollDown() : nullptr;
 }
 
 void SetPropertyScrollDown(void* property, void* scrollPane) {
-    if (property != nullptr && scrollPane != nullptr) {
-        Pp(property)->SetScrollDown(static_cast<PPDXScrollPane*>(E(scrollPane)));
+    PPDXProperty* page = Pp(property);
+    PPDXScrollPane* pane = Sp(scrollPane);
+    if (page != nullptr && pane != nullptr) {
+        page->SetScrollDown(pane);
     }
 }
 

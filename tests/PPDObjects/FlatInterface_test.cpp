@@ -7,6 +7,7 @@
 #include "PPDObjects/PPDXBooleanControl.h"
 #include "PPDObjects/PPDXControls.h"
 #include "PPDObjects/PPDXErrors.h"
+#include "PPDObjects/PPDXFloatRangeControl.h"
 #include "PPDObjects/PPDXGroups.h"
 #include "PPDObjects/PPDXPopupControl.h"
 #include "PPDObjects/PPDXProperty.h"
@@ -167,6 +168,22 @@ TEST_F(FlatInterfaceTest, HandlesForwardToTheirObjects) {
     SetPropertyScrollDown(&page, &pane);
     EXPECT_EQ(GetPropertyScrollDown(&page), &pane);
     EXPECT_FALSE(IsValidControlKeyword(&popup, "*QWPigmora"));
+
+    // A handle of another kind answers as a null handle and is neither read nor written.
+    PointerList floatFlags;
+    PPDXFloatRangeControl floating("*QWF", Name("F"), floatFlags, nullptr, 0, 0, 9, 1, 3, true);
+    SetRangeValue(&popup, 5);
+    SetRangeValue(&floating, 5);
+    EXPECT_FLOAT_EQ(floating.GetValue(), 3.0f);
+    EXPECT_EQ(GetRangeValue(&floating), 0);
+    EXPECT_FALSE(IsTrue(&popup));
+    SetValue(&popup, true);
+    EXPECT_EQ(PopupItemCount(&boolean), 0);
+    EXPECT_EQ(GetPostScript(&rollDown, nullptr), 0);
+    EXPECT_EQ(GetRollDownControlList(&pane), nullptr);
+    EXPECT_FALSE(ShowPropInApp(&pane));
+    SetPropertyScrollDown(&page, &rollDown);  // not a scroll pane: nothing happens
+    EXPECT_EQ(GetPropertyScrollDown(&page), &pane);
 
     // Every ...PostScript name goes through the object's own kind.
     const std::string expected = "%%BeginFeature: *QWImageFlag On\n\n%%EndFeature\n";
