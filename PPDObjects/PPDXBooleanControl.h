@@ -19,8 +19,11 @@ public:
                        long trueCodeLength, CString* falseText, unsigned char* falseCode,
                        long falseCodeLength, const bool& defaultState);
     ~PPDXBooleanControl() override;
-    // Cache members (Save, Restore, the constructor from a settings item) are added by the
-    // cache code.
+    // ---- settings cache (settings/ControlCache.cpp) ----
+    PPDXBooleanControl(Settings& settings, const long& id);
+    OSErr Save(Settings& settings, const long& id) override;
+    OSErr Restore(Settings& settings, const long& id) override;
+    // ---- end of settings cache ----
 
     bool IsTrue() const { return mValue; }
     void SetValue(const bool& value) { mValue = value; }

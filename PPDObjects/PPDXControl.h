@@ -29,10 +29,18 @@ public:
     ~PPDXControl() override;
 
     // Virtual slots added after those of PPDXElement: ResetToDefaultValue, PostScript,
-    // Restore (the cache code adds Restore(Settings&, const long&), pure, here).
+    // Restore.
     virtual void ResetToDefaultValue() = 0;
     // The raw code: its length with a null buffer, else copies it and returns its length.
     virtual long PostScript(unsigned char* buffer);
+    // ---- settings cache (settings/ControlCache.cpp) ----
+    // The element and control part of cache object `id`.
+    PPDXControl(Settings& settings, const long& id);
+    // Element items, then order, code and control flags.
+    OSErr Save(Settings& settings, const long& id) override;
+    // Puts the user's value saved as object `id` back; 0 or the failing read.
+    virtual OSErr Restore(Settings& settings, const long& id) = 0;
+    // ---- end of settings cache ----
 
     CNTL_TYPE Type() const { return mType; }
     int16_t Order() const { return mOrder; }
@@ -78,4 +86,7 @@ protected:
     PointerListItr mFlagCursor;  // cursor of FirstControlFlag / NextControlFlag
     unsigned char* mCode;        // owned (free), may be null
     int32_t mCodeLength;
+
+    // Settings cache: reads the element and control items of object `id`.
+    void LoadControlItems(Settings& settings, const long& id);
 };

@@ -14,6 +14,7 @@ class PPDXBooleanControl;
 class PPDXRangeControl;
 class PPDXJobNote;
 class PPDXSpecialOption;
+class Settings;
 
 // Counters of the controls of one kind, sampled at insertion.
 struct CountArray {
@@ -29,8 +30,17 @@ public:
     PPDXControls();
     // Deletes nothing but the lists: the controls belong to the model root.
     virtual ~PPDXControls();
-    // Cache members (Save, Restore, the constructor from settings) are added by the cache
-    // code.
+    // ---- settings cache (settings/ContainerCache.cpp) ----
+    // The controls of cache objects 5001 upward, each of the kind its marker names.
+    explicit PPDXControls(Settings& settings);
+    // The count, then every control as objects 5001 upward; 0 or the failing result.
+    int16_t Save(Settings& settings);
+    // Each control's saved value back, in the numbering of Save; stops at the first failure.
+    int16_t Restore(Settings& settings);
+    // Counts every control again as it is now (orphan, visible): for controls whose parent
+    // was linked after they were added.
+    void Recount();
+    // ---- end of settings cache ----
 
     // Appends a control (null is ignored) and files it in the list of its kind.
     void Add(PPDXControl* control);

@@ -2,10 +2,14 @@
 // roll-downs, scroll panes, property pages): keyword, user name, visibility and parent.
 #pragma once
 
+#include <memory>
+
 #include "PPDObjects/PPDXTypes.h"
 #include "platform/CFString.h"
+#include "platform/MacTypes.h"
 
 class CString;
+class Settings;
 
 class PPDXElement {
 public:
@@ -19,7 +23,16 @@ public:
     virtual ~PPDXElement() = 0;
     // Whether the element may be shown under `options` (bit 0 orphans, bit 1 hidden).
     virtual bool OkayToDisplay(const _DISPLAY_OPTIONS_& options);
-    // Cache members (Save, the constructor from a settings item) are added by the cache code.
+    // ---- settings cache (settings/ElementCache.cpp) ----
+    // The element part of cache object `id`; the parent stays unlinked and its keyword is
+    // kept (SavedParentName) until the model root links it.
+    PPDXElement(Settings& settings, const long& id);
+    // Writes the element items of cache object `id`; 0 or the failing result.
+    virtual OSErr Save(Settings& settings, const long& id);
+    // The parent keyword read from the cache and not linked yet; null when none.
+    const char* SavedParentName() const;
+    void DropSavedParentName();
+    // ---- end of settings cache ----
 
     // The keyword text, or null when the element has none.
     const char* Keyword() const;
@@ -52,4 +65,8 @@ protected:
     CFStringRef mUserName;   // retained by the element
     bool mVisible;
     PPDXElement* mParent;  // not owned; null for an orphan
+
+    // Settings cache: reads the element items of object `id` into this element.
+    void LoadElementItems(Settings& settings, const long& id);
+    std::unique_ptr<CString> mSavedParentName;  // parent keyword of a rebuilt element
 };

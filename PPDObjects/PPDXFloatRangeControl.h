@@ -17,8 +17,11 @@ public:
                           const long& maximum, const long& increment, const long& defaultValue,
                           const bool& visible);
     ~PPDXFloatRangeControl() override;
-    // Cache members (Save, Restore, the constructor from a settings item) are added by the
-    // cache code.
+    // ---- settings cache (settings/ControlCache.cpp) ----
+    PPDXFloatRangeControl(Settings& settings, const long& id);
+    OSErr Save(Settings& settings, const long& id) override;
+    OSErr Restore(Settings& settings, const long& id) override;
+    // ---- end of settings cache ----
 
     float MinVal() const { return mMinimum; }
     float MaxVal() const { return mMaximum; }

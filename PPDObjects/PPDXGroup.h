@@ -8,5 +8,8 @@ public:
     PPDXGroup();
     PPDXGroup(const char* keyword, CFStringRef inLocalName, const bool& visible);
     ~PPDXGroup() override;
-    // Cache members (Save, the constructor from a settings item) are added by the cache code.
+    // ---- settings cache (settings/ElementCache.cpp) ----
+    PPDXGroup(Settings& settings, const long& id);
+    OSErr Save(Settings& settings, const long& id) override;
+    // ---- end of settings cache ----
 };

@@ -8,13 +8,19 @@
 #include "foundation/PointerList.h"
 
 class PPDXGroup;
+class Settings;
 
 class PPDXGroups {
 public:
     PPDXGroups();
     // Deletes nothing but the list: the groups belong to the model root.
     virtual ~PPDXGroups();
-    // Cache members (Save, the constructor from settings) are added by the cache code.
+    // ---- settings cache (settings/ContainerCache.cpp) ----
+    // The groups of cache objects 4001 upward, each of the kind its marker names.
+    explicit PPDXGroups(Settings& settings);
+    // The count, then every group as objects 4001 upward; 0 or the failing result.
+    int16_t Save(Settings& settings);
+    // ---- end of settings cache ----
 
     // Appends a group (null is ignored) and counts it.
     void Add(PPDXGroup* group);

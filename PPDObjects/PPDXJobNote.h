@@ -62,8 +62,12 @@ public:
                 CString* languageEncoding, const bool& visible, const long& maxLength,
                 const JobNoteFlag& flags, const long& minLength);
     ~PPDXJobNote() override;
-    // Cache members (Save, Restore, the constructor from a settings item) are added by the
-    // cache code; that constructor joins the shared converter with JoinSharedConverter.
+    // ---- settings cache (settings/ControlCache.cpp) ----
+    // Joins the shared converter like the parsing constructor; only reads `languageEncoding`.
+    PPDXJobNote(Settings& settings, const long& id, CString* languageEncoding);
+    OSErr Save(Settings& settings, const long& id) override;
+    OSErr Restore(Settings& settings, const long& id) override;
+    // ---- end of settings cache ----
 
     const char* GetNotes() const;
     // Drops the note code, then copies `text` (null leaves no text).

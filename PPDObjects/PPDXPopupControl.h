@@ -44,8 +44,11 @@ public:
                      CString* defaultKeyword);
     // Destroys every item and the default keyword.
     ~PPDXPopupControl() override;
-    // Cache members (Save, Restore, the constructor from a settings item) are added by the
-    // cache code.
+    // ---- settings cache (settings/ControlCache.cpp) ----
+    PPDXPopupControl(Settings& settings, const long& id);
+    OSErr Save(Settings& settings, const long& id) override;
+    OSErr Restore(Settings& settings, const long& id) override;
+    // ---- end of settings cache ----
 
     long ItemCount() const;
     _PopupItem* FirstItem();

@@ -5,13 +5,19 @@
 #include "foundation/PointerList.h"
 
 class PPDXProperty;
+class Settings;
 
 class PPDXProperties {
 public:
     PPDXProperties();
     // Deletes nothing but the list: the pages belong to the model root.
     virtual ~PPDXProperties();
-    // Cache members (Save, the constructor from settings) are added by the cache code.
+    // ---- settings cache (settings/ContainerCache.cpp) ----
+    // The pages of cache objects 3001 upward.
+    explicit PPDXProperties(Settings& settings);
+    // The count, then every page as objects 3001 upward; 0 or the failing result.
+    int16_t Save(Settings& settings);
+    // ---- end of settings cache ----
 
     // Appends a page (null is ignored).
     void Add(PPDXProperty* property);

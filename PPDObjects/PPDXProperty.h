@@ -11,7 +11,10 @@ public:
     PPDXProperty(const char* keyword, CFStringRef inLocalName, const bool& visible,
                  const bool& showInPrintProp, const bool& showInApp);
     ~PPDXProperty() override;
-    // Cache members (Save, the constructor from a settings item) are added by the cache code.
+    // ---- settings cache (settings/ElementCache.cpp) ----
+    PPDXProperty(Settings& settings, const long& id);
+    OSErr Save(Settings& settings, const long& id) override;
+    // ---- end of settings cache ----
 
     bool ShowInPrintProp() const { return mShowInPrintProp; }
     bool ShowInApp() const { return mShowInApp; }

@@ -16,8 +16,11 @@ public:
                      const long& maximum, const long& increment, const long& defaultValue,
                      const bool& visible);
     ~PPDXRangeControl() override;
-    // Cache members (Save, Restore, the constructor from a settings item) are added by the
-    // cache code.
+    // ---- settings cache (settings/ControlCache.cpp) ----
+    PPDXRangeControl(Settings& settings, const long& id);
+    OSErr Save(Settings& settings, const long& id) override;
+    OSErr Restore(Settings& settings, const long& id) override;
+    // ---- end of settings cache ----
 
     long MinVal() const { return mMinimum; }
     long MaxVal() const { return mMaximum; }

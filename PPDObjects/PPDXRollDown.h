@@ -12,7 +12,10 @@ public:
     PPDXRollDown(const char* keyword, CFStringRef inLocalName, const bool& visible);
     // Deletes the container, not the controls.
     ~PPDXRollDown() override;
-    // Cache members (Save, the constructor from a settings item) are added by the cache code.
+    // ---- settings cache (settings/ElementCache.cpp) ----
+    PPDXRollDown(Settings& settings, const long& id);
+    OSErr Save(Settings& settings, const long& id) override;
+    // ---- end of settings cache ----
 
     PPDXControls* Controls() const { return mControls; }
 

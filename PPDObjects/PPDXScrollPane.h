@@ -12,7 +12,10 @@ public:
     PPDXScrollPane(const char* keyword, CFStringRef inLocalName, const bool& visible);
     // Deletes the container, not the roll-downs.
     ~PPDXScrollPane() override;
-    // Cache members (Save, the constructor from a settings item) are added by the cache code.
+    // ---- settings cache (settings/ElementCache.cpp) ----
+    PPDXScrollPane(Settings& settings, const long& id);
+    OSErr Save(Settings& settings, const long& id) override;
+    // ---- end of settings cache ----
 
     PPDXGroups* RollDowns() const { return mRollDowns; }
 

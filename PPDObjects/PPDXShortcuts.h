@@ -5,6 +5,8 @@
 #include "foundation/PointerList.h"
 
 class PPDXPopupControl;
+class PPDXControls;
+class Settings;
 
 class PPDXShortcuts {
 public:
@@ -12,7 +14,12 @@ public:
     // Copies the list of control pointers (the controls are not owned).
     explicit PPDXShortcuts(PointerList& controls);
     virtual ~PPDXShortcuts();
-    // Cache members (Save, the constructor from settings) are added by the cache code.
+    // ---- settings cache (settings/ContainerCache.cpp) ----
+    // The shortcuts saved as keywords, each looked up in `controls` (nothing without them).
+    PPDXShortcuts(Settings& settings, PPDXControls* controls);
+    // The count, then the keyword of every entry that has one; 0 or the failing result.
+    int16_t Save(Settings& settings);
+    // ---- end of settings cache ----
 
     // Over all entries, popup or not.
     long Count() const;

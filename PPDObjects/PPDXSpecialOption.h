@@ -14,8 +14,11 @@ public:
     PPDXSpecialOption(const char* keyword, CFStringRef inLocalName, PointerList& flags, char* value,
                       unsigned char* code, const long& codeLength, const bool& visible);
     ~PPDXSpecialOption() override;
-    // Cache members (Save, Restore, the constructor from a settings item) are added by the
-    // cache code.
+    // ---- settings cache (settings/ControlCache.cpp) ----
+    PPDXSpecialOption(Settings& settings, const long& id);
+    OSErr Save(Settings& settings, const long& id) override;
+    OSErr Restore(Settings& settings, const long& id) override;
+    // ---- end of settings cache ----
 
     // The value text (never null for a constructed option).
     const char* GetValue() const;

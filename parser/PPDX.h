@@ -13,6 +13,7 @@ class PPDFile;
 class PPDStream;
 class PPDXErrorObj;
 class PPDXErrors;
+class Settings;
 class TextConverter;
 struct __CFArray;
 struct __CFURL;
@@ -43,6 +44,15 @@ public:
 
     void Build(const FSSpec& spec);
     void Build(const __CFURL* url);
+
+    // ---- settings cache (settings/PPDCache.cpp) ----
+    // The base part of a model rebuilt from a cache; keeps `pcFileNames` for the check.
+    PPDX(Settings& settings, const __CFURL* ppdURL, const __CFArray* pcFileNames);
+    // The header items 1001 to 1008; true when all were written.
+    bool Save(Settings& settings);
+    // Format mark, error list, file, PC file name check and the main keywords.
+    void BuildFromSettings(Settings& settings, const __CFURL* ppdURL);
+    // ---- end of settings cache ----
 
     bool IsValidPPD();
     bool IsValidPrinterName() const { return mValidPrinterName; }

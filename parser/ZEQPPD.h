@@ -63,12 +63,19 @@ public:
     ZEQPPD(const ZEQPPD& other);
     ZEQPPD& operator=(const ZEQPPD&) = delete;
 
-    // ---- settings cache (helper "cache" adds these, in its own source file) ----
-    // ZEQPPD(Settings& settings, const __CFURL* ppdURL, const __CFArray* pcFileNames);
-    // bool Save(Settings& settings);
-    // bool Restore(Settings& settings);
-    // bool BuildFromSettings(Settings& settings);
-    // void ResolveHeirarchy();
+    // ---- settings cache (settings/PPDCache.cpp) ----
+    // Rebuilds a model from a cache: `ppdURL` is where the PPD is expected, `pcFileNames`
+    // the acceptable PC file names (may be null). Test IsValidPrinterName and IsValidPPD.
+    ZEQPPD(Settings& settings, const __CFURL* ppdURL, const __CFArray* pcFileNames);
+    // Writes the whole model; true when every item was written.
+    bool Save(Settings& settings);
+    // Puts the saved user values back into this model; true when all were read.
+    bool Restore(Settings& settings);
+    // The vendor texts and the collections from the cache, then the parent links; true and
+    // the model valid when they could be made.
+    bool BuildFromSettings(Settings& settings);
+    // Links every rebuilt element to its parent by the saved parent keyword.
+    void ResolveHeirarchy();
     // ---- end of settings cache ----
 
     ~ZEQPPD() override;

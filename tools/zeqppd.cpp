@@ -23,6 +23,7 @@
 #include "platform/CFArray.h"
 #include "platform/CFString.h"
 #include "platform/CFURL.h"
+#include "tools/CacheCommand.h"
 #include "tools/ModelJson.h"
 #include "tools/ZeqppdCommands.h"
 
@@ -38,6 +39,8 @@ const ZeqppdCommand kCommands[] = {
     {"emit", "Set option values and print the PostScript the options produce", DeclareEmit},
     {"constraints", "List the UI constraints (or requirements) of one option value",
      DeclareConstraints},
+    {"cache", "Save a parsed PPD as a settings cache, or rebuild and print a model from one",
+     DeclareCache},
 };
 
 // Sets the process-wide display options to 3 while a command runs, so that walks and look-ups

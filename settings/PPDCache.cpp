@@ -1,0 +1,296 @@
+// Settings cache of the two model roots: the header and vendor items, the whole model
+// written and rebuilt through the collections, the parent links of a rebuilt model, and the
+// restore of the user's values.
+#include <cstring>
+#include <new>
+
+#include "PPDObjects/PPDXControl.h"
+#include "PPDObjects/PPDXControls.h"
+#include "PPDObjects/PPDXErrors.h"
+#include "PPDObjects/PPDXGroup.h"
+#include "PPDObjects/PPDXGroups.h"
+#include "PPDObjects/PPDXProperties.h"
+#include "PPDObjects/PPDXProperty.h"
+#include "PPDObjects/PPDXRollDown.h"
+#include "PPDObjects/PPDXScrollPane.h"
+#include "PPDObjects/PPDXShortcuts.h"
+#include "PPDObjects/PPDXSpecialOption.h"
+#include "PPDUtils/FileMac.h"
+#include "PPDUtils/KeywordTo_PPDControl.h"
+#include "foundation/CString.h"
+#include "parser/PPDX.h"
+#include "parser/UIConstraints.h"
+#include "parser/ZEQPPD.h"
+#include "platform/Files.h"
+#include "settings/CacheFormat.h"
+#include "settings/Settings.h"
+
+using namespace ppdcache;
+
+namespace {
+
+const char* Text(const CString* s) {
+    return s != nullptr ? static_cast<const char*>(*s) : nullptr;
+}
+
+// Replaces an owned text by the item's text when the item is there.
+void LoadText(Settings& s, unsigned long tag, long id, CString*& slot) {
+    CString* text = ReadText(s, tag, id);
+    if (text != nullptr) {
+        delete slot;
+        slot = text;
+    }
+}
+
+// Whether a section's count item, when there, asks for no more objects than the container
+// holds items.
+bool CountHeld(Settings& s, unsigned long tag, long id) {
+    bool held = true;
+    ReadCount(s, tag, id, nullptr, &held);
+    return held;
+}
+
+}  // namespace
+
+// ---- base part ----
+
+PPDX::PPDX(Settings& settings, const __CFURL* ppdURL, const __CFArray* pcFileNames) : PPDX() {
+    mPrinterNames = pcFileNames;
+    BuildFromSettings(settings, ppdURL);
+}
+
+void PPDX::BuildFromSettings(Settings& settings, const __CFURL* ppdURL) {
+    int32_t mark = 0;
+    if (!ReadInt32(settings, kHeaderTag, kFormatMarkId, mark)) {
+        // Not a header this system wrote: nothing of the base part is taken from it, and the
+        // printer name stays accepted.
+        mPrinterNames = nullptr;
+        return;
+    }
+    if (mErrors == nullptr) {
+        mErrors = new (std::nothrow) PPDXErrors();
+    }
+
+    FSSpec spec;
+    std::memset(&spec, 0, sizeof spec);
+    delete mFile;
+    mFile = nullptr;
+    if (ReadExact(settings, kHeaderTag, kFileLocationId, &spec, sizeof spec)) {
+        char name[64];
+        const unsigned length = spec.name[0] < 63 ? spec.name[0] : 63;
+        std::memcpy(name, spec.name + 1, length);
+        name[length] = '\0';
+        mFile = new (std::nothrow) PPDFile(spec.vRefNum, spec.parID, name);
+        // A file object reads as not valid (the file is asked with exists()), so the saved
+        // location gives way to the expected one.
+        if (mFile != nullptr && (!mFile->valid() || !mFile->exists())) {
+            delete mFile;
+            mFile = new (std::nothrow) PPDFile(ppdURL);
+        }
+    }
+
+    LoadText(settings, kHeaderTag, kPCFileNameId, mPCFileName);
+    if (mPrinterNames != nullptr) {
+        mValidPrinterName = ValidateAgainstPCFilename(mPrinterNames, mFile);
+        mPrinterNames = nullptr;
+    }
+    if (!mValidPrinterName) {
+        return;
+    }
+    LoadText(settings, kHeaderTag, kFormatVersionId, mFormatVersion);
+    LoadText(settings, kHeaderTag, kFileVersionId, mFileVersion);
+    LoadText(settings, kHeaderTag, kLanguageVersionId, mLanguageVersion);
+    LoadText(settings, kHeaderTag, kLanguageEncodingId, mLanguageEncoding);
+    LoadText(settings, kHeaderTag, kModelNameId, mModelName);
+    // The rebuilt model converts texts like a parsed one: it gets the converter a parse makes
+    // once both language keywords are known.
+    UpdateTextConverter();
+}
+
+bool PPDX::Save(Settings& settings) {
+    if (AddInt32(settings, kHeaderTag, kFormatMarkId, kFormatMark) != noErr) {
+        return false;
+    }
+    if (mFile != nullptr) {
+        FSSpec spec;
+        std::memset(&spec, 0, sizeof spec);
+        mFile->getFileInfo(&spec);
+        if (AddBytes(settings, kHeaderTag, kFileLocationId, &spec, sizeof spec) != noErr) {
+            return false;
+        }
+    }
+    const struct {
+        long id;
+        const CString* text;
+    } texts[] = {
+        {kFormatVersionId, mFormatVersion},
+        {kFileVersionId, mFileVersion},
+        {kPCFileNameId, mPCFileName},
+        {kLanguageVersionId, mLanguageVersion},
+        {kLanguageEncodingId, mLanguageEncoding},
+        {kModelNameId, mModelName},
+    };
+    for (const auto& item : texts) {
+        if (AddText(settings, kHeaderTag, item.id, Text(item.text)) != noErr) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// ---- vendor part ----
+
+ZEQPPD::ZEQPPD(Settings& settings, const __CFURL* ppdURL, const __CFArray* pcFileNames)
+    : PPDX(settings, ppdURL, pcFileNames) {
+    // A rebuilt model is what a parse with the system's options made.
+    InitFields(kParseKeepOrphans | kParseKeepHidden);
+    // A printer the list rejects gets no model at all.
+    if (!IsValidPrinterName()) {
+        return;
+    }
+    BuildFromSettings(settings);
+}
+
+bool ZEQPPD::BuildFromSettings(Settings& settings) {
+    // A copy shares its source's elements and must not replace them.
+    if (mIsCopy) {
+        return false;
+    }
+    auto DropConstraintForests = [this] {
+        delete mConstraints;
+        mConstraints = nullptr;
+        delete mRequires;
+        mRequires = nullptr;
+    };
+    // A model that was there before goes first (the process-wide string pool stays: other
+    // models may use it).
+    DropConstraintForests();
+    DeleteModel();
+    mValidPPD = false;
+
+    LoadText(settings, kVendorTag, kQWFileVersionId, mQWFileVersion);
+    LoadText(settings, kVendorTag, kQWVersionId, mQWVersion);
+
+    AllElements all;
+    // A count that asks for more objects than the container holds items cannot come from a
+    // model this system wrote: the cache is damaged and no model is made from it.
+    if (!CountHeld(settings, kPropertiesTag, kPropertiesCountId) ||
+        !CountHeld(settings, kGroupsTag, kGroupsCountId) ||
+        !CountHeld(settings, kControlsTag, kControlsCountId) ||
+        !CountHeld(settings, kShortcutTag, kShortcutCountId)) {
+        DeleteModel();
+        return false;
+    }
+    mProperties = new (std::nothrow) PPDXProperties(settings);
+    mGroups = new (std::nothrow) PPDXGroups(settings);
+    mControls = new (std::nothrow) PPDXControls(settings);
+    mShortcuts = new (std::nothrow) PPDXShortcuts(settings, mControls);
+    mKeywordIndex = new (std::nothrow) KeywordTo_PPDControl();
+    // Constraints are not cached: a rebuilt model answers every constraint query with none.
+    mConstraints = new (std::nothrow) ConstraintForest();
+    mRequires = new (std::nothrow) ConstraintForest();
+    if (mProperties == nullptr || mGroups == nullptr || mControls == nullptr ||
+        mShortcuts == nullptr || mKeywordIndex == nullptr || mConstraints == nullptr ||
+        mRequires == nullptr) {
+        DropConstraintForests();
+        DeleteModel();
+        return false;
+    }
+
+    // The keyword index lists what a parse lists: every control but the special options.
+    CNTL_TYPE type = kUnknownControl;
+    for (PPDXControl* control = mControls->First(type); control != nullptr;
+         control = mControls->Next(type)) {
+        if (type != kSpecialOptionControl && control->Keyword() != nullptr) {
+            mKeywordIndex->insert(control->Keyword(), control);
+        }
+    }
+    mKeywordIndex->EndInsertion();
+
+    ResolveHeirarchy();
+    mValidPPD = true;
+    return true;
+}
+
+void ZEQPPD::ResolveHeirarchy() {
+    AllElements all;
+    if (mGroups != nullptr && mProperties != nullptr) {
+        for (PPDXGroup* group = mGroups->First(); group != nullptr; group = mGroups->Next()) {
+            const char* name = group->SavedParentName();
+            if (name == nullptr) {
+                continue;
+            }
+            const bool exact = true;
+            if (PPDXScrollPane* pane = dynamic_cast<PPDXScrollPane*>(group)) {
+                pane->SetParent(nullptr);
+                if (PPDXProperty* page = mProperties->Find(name, exact)) {
+                    pane->SetParent(page);
+                    page->SetScrollDown(pane);
+                }
+                pane->DropSavedParentName();
+            } else if (PPDXRollDown* rollDown = dynamic_cast<PPDXRollDown*>(group)) {
+                rollDown->SetParent(nullptr);
+                PPDXScrollPane* pane = dynamic_cast<PPDXScrollPane*>(mGroups->Find(name, exact));
+                if (pane != nullptr) {
+                    rollDown->SetParent(pane);
+                    if (pane->RollDowns() != nullptr) {
+                        pane->RollDowns()->Add(rollDown);
+                    }
+                }
+                rollDown->DropSavedParentName();
+            }
+        }
+    }
+    if (mControls != nullptr && mGroups != nullptr) {
+        CNTL_TYPE type = kUnknownControl;
+        for (PPDXControl* control = mControls->First(type); control != nullptr;
+             control = mControls->Next(type)) {
+            const char* name = control->SavedParentName();
+            if (name == nullptr) {
+                continue;
+            }
+            control->SetParent(nullptr);
+            const bool exact = true;
+            PPDXRollDown* rollDown = dynamic_cast<PPDXRollDown*>(mGroups->Find(name, exact));
+            if (rollDown != nullptr && rollDown->Controls() != nullptr) {
+                control->SetParent(rollDown);
+                rollDown->Controls()->Add(control);
+            }
+            control->DropSavedParentName();
+        }
+        // The controls were counted as orphans when they were added; now they have parents.
+        mControls->Recount();
+    }
+}
+
+bool ZEQPPD::Save(Settings& settings) {
+    if (!PPDX::Save(settings)) {
+        return false;
+    }
+    if (AddText(settings, kVendorTag, kQWFileVersionId, Text(mQWFileVersion)) != noErr ||
+        AddText(settings, kVendorTag, kQWVersionId, Text(mQWVersion)) != noErr) {
+        return false;
+    }
+    AllElements all;
+    if (mProperties != nullptr && mProperties->Save(settings) != noErr) {
+        return false;
+    }
+    if (mGroups != nullptr && mGroups->Save(settings) != noErr) {
+        return false;
+    }
+    if (mControls != nullptr && mControls->Save(settings) != noErr) {
+        return false;
+    }
+    if (mShortcuts != nullptr && mShortcuts->Save(settings) != noErr) {
+        return false;
+    }
+    return true;
+}
+
+bool ZEQPPD::Restore(Settings& settings) {
+    AllElements all;
+    if (mControls == nullptr) {
+        return true;
+    }
+    return mControls->Restore(settings) == noErr;
+}
