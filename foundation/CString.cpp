@@ -111,16 +111,21 @@ void CString::SetBuffer(const char* src) {
     if (src != nullptr && src == mBuffer) {
         return;
     }
-    ClearBuffer();
     if (src == nullptr) {
+        ClearBuffer();
         return;
     }
+    // The copy is made before the old block goes: src may point into it (a tail of this
+    // string's own text).
     size_t n = strlen(src);
     char* block = newBlock(n + 1);
+    if (block != nullptr) {
+        memcpy(block, src, n + 1);
+    }
+    ClearBuffer();
     if (block == nullptr) {
         return;
     }
-    memcpy(block, src, n + 1);
     mBuffer = block;
     mLength = static_cast<uint32_t>(n);
 }

@@ -33,6 +33,11 @@ TEST(CString, ConstructionAssignmentAndEmptiness) {
     CString& same = a;
     a = same;
     EXPECT_STREQ(a, "abc");
+    // A tail of its own text: copied before the old block is released.
+    a = static_cast<const char*>(a) + 1;
+    EXPECT_STREQ(a, "bc");
+    EXPECT_EQ(a.Size(), 2u);
+    a = "abc";
 
     a = static_cast<const char*>(nullptr);
     EXPECT_EQ(static_cast<const char*>(a), nullptr);
