@@ -356,12 +356,11 @@ OSStatus TextConverter::Convert(char* text, long size) {
     }
     ByteCount outLength = 0;
     mStatus = ppdStringConvert(text, output, &outLength);
-    if (mStatus == noErr) {
-        ByteCount n = std::min(outLength, static_cast<ByteCount>(size - 1));
-        if (size >= 1) {
-            std::memcpy(text, *output, n);
-            text[n] = '\0';
-        }
+    if (mStatus == noErr && size >= 1) {
+        // Compared in full width: a size beyond 32 bits must not wrap to a small count.
+        size_t n = std::min(static_cast<size_t>(outLength), static_cast<size_t>(size - 1));
+        std::memcpy(text, *output, n);
+        text[n] = '\0';
     }
     DisposeHandle(output);
     return mStatus;

@@ -160,6 +160,10 @@ TEST(TextConverter, ConvertInPlaceAndExceptionLanguages) {
     char cut[32] = "abcdef";
     EXPECT_EQ(tc->Convert(cut, 4), noErr);
     EXPECT_STREQ(cut, "abc");
+    // A size past 32 bits does not wrap to a small count.
+    char wide[8] = "xyz";
+    EXPECT_EQ(tc->Convert(wide, (1L << 32) + 1), noErr);
+    EXPECT_STREQ(wide, "xyz");
     char empty[4] = "";
     EXPECT_EQ(tc->Convert(empty, sizeof empty), 5000);
     EXPECT_EQ(tc->Convert(nullptr, 10), paramErr);
