@@ -169,6 +169,10 @@ long PPDXJobNote::BuildPDLString(const char* text) {
     }
     const size_t prefixLength = strlen(prefix);
     const size_t bodyLength = strlen(body);
+    // The note code length is a 32-bit field: a text too long for it gives no code.
+    if (bodyLength > static_cast<size_t>(INT32_MAX) - prefixLength - 1) {
+        return 0;
+    }
     const size_t length = prefixLength + bodyLength + 1;
     unsigned char* code = static_cast<unsigned char*>(malloc(length));
     if (code == nullptr) {
