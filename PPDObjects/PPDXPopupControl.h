@@ -84,7 +84,7 @@ public:
 
     // Replaces the choices of the popup, keeping the previous choice when it still exists;
     // takes ownership of the items and of `defaultKeyword`. False (nothing changed) when
-    // there is no current item.
+    // there is no current item: the items and `defaultKeyword` then stay the caller's.
     bool Rebuild(const char* userName, PointerList& items, CString* defaultKeyword);
 
 protected:
