@@ -384,9 +384,11 @@ OSErr FSpOpenDF(const FSSpec* spec, SInt8 permission, short* refNum) {
         default:
             return paramErr;
     }
-    int fd = open(path.c_str(), flags | O_CLOEXEC);
+    // Opened without blocking: a named pipe in the file's place would otherwise hold a
+    // read-only open until a writer comes. Regular files ignore the flag.
+    int fd = open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0 && permission == fsCurPerm && (errno == EACCES || errno == EROFS)) {
-        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     }
     if (fd < 0) {
         return ErrnoToOSErr(errno);
@@ -394,7 +396,11 @@ OSErr FSpOpenDF(const FSSpec* spec, SInt8 permission, short* refNum) {
     struct stat info;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         close(fd);
-        return fnfErr;  // directories and devices have no data fork
+        return fnfErr;  // directories, pipes and devices have no data fork
+    }
+    int statusFlags = fcntl(fd, F_GETFL);
+    if (statusFlags >= 0) {
+        fcntl(fd, F_SETFL, statusFlags & ~O_NONBLOCK);
     }
     if (!ZEQPlatformAllocationAllowed()) {
         close(fd);

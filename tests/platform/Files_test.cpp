@@ -6,11 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -151,6 +156,33 @@ TEST_F(FilesTest, ReadsTheDataForkToItsEnd) {
     EXPECT_EQ(FSRead(refNum, &count, buffer), rfNumErr);
     EXPECT_EQ(FSClose(refNum), rfNumErr);
     EXPECT_EQ(FSClose(0), rfNumErr);
+}
+
+TEST_F(FilesTest, NamedPipeIsRefusedWithoutWaitingForAWriter) {
+    std::string path = mDir + "/pipe.ppd";
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    mFiles.push_back(path);
+    Str255 name;
+    ToPascal(path, name);
+    FSSpec spec;
+    ASSERT_EQ(FSMakeFSSpec(0, 0, name, &spec), noErr);
+    // Should the open block, a writer comes after two seconds so that the test still ends.
+    std::atomic<bool> returned{false};
+    std::thread writer([&path, &returned] {
+        for (int i = 0; i < 40 && !returned; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) {
+            close(fd);
+        }
+    });
+    auto start = std::chrono::steady_clock::now();
+    short refNum = 0;
+    EXPECT_EQ(FSpOpenDF(&spec, fsRdPerm, &refNum), fnfErr);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    returned = true;
+    writer.join();
 }
 
 TEST_F(FilesTest, CreatesWritesAndRefusesToWriteReadOnlyForks) {
