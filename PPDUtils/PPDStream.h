@@ -47,6 +47,17 @@ public:
     // Advances over spaces and tabs.
     void SkipWhiteSpace();
 
+    // Direct access for scanners that read many characters at once (the tokenizer): the
+    // read position and the end of the text, and the move to a new position. A scanner
+    // that reads as GetChar would leaves the status GetChar would: good after a consumed
+    // character, end of file after running into the end.
+    const char* Cursor() const { return mCurrent; }
+    const char* Limit() const { return mEnd; }
+    void MoveTo(const char* position, int32_t status) {
+        mCurrent = position;
+        mStatus = status;
+    }
+
     // Copies the next line (at most 255 characters) into `line`, which must hold 256 bytes,
     // and terminates it. True only when the line ended at CR, LF or CR LF.
     virtual bool GetLine(char* line);

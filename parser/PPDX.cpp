@@ -227,20 +227,54 @@ bool PPDX::NextStreamLine(char* line) {
 
 // ---- tokenizer ----
 
+// Reads the stream's text directly rather than character by character: the stop characters
+// (LF, CR, NUL and the delimiters) are looked up in a 256-bit set built once per call. The
+// result, the position and the status left behind are those of the character-by-character
+// reading: every character up to and including the one that ends the token is consumed, and
+// the status is good after a consumed character or end of file after running into the end.
 bool PPDX::NextToken(PPDStream& stream, char* token, const char* delimiters, bool stripBlanks) {
     if (token == nullptr)
         return false;
-    const bool crIsDelimiter = delimiters != nullptr && std::strchr(delimiters, '\r') != nullptr;
+    uint64_t stop[4] = {0, 0, 0, 0};
+    auto mark = [&stop](unsigned char c) { stop[c >> 6] |= uint64_t{1} << (c & 63); };
+    mark('\n');
+    mark('\r');
+    mark('\0');
+    bool crIsDelimiter = false;
+    if (delimiters != nullptr) {
+        for (const char* d = delimiters; *d != '\0'; ++d) {
+            mark(static_cast<unsigned char>(*d));
+            if (*d == '\r')
+                crIsDelimiter = true;
+        }
+    }
+    auto stops = [&stop](unsigned char c) { return (stop[c >> 6] >> (c & 63)) & 1; };
+
+    const char* p = stream.Cursor();
+    const char* end = stream.Limit();
+    if (p == nullptr || p > end)
+        p = end = nullptr;
     int n = 0;
     bool endedAtLF = false;
-    char c;
-    while (n < kTokenBufferSize - 1 && stream.GetChar(c)) {
+    bool consumed = false;  // a character was read, so the stream is good
+    bool ranOut = false;    // a read ran into the end of the text
+    while (n < kTokenBufferSize - 1) {
+        if (p >= end) {
+            ranOut = true;
+            break;
+        }
+        const char c = *p++;
+        consumed = true;
+        if (!stops(static_cast<unsigned char>(c))) {
+            token[n++] = c;
+            continue;
+        }
         if (c == '\n') {
             endedAtLF = true;
             break;
         }
         if (c == '\r') {
-            if (stream.PeekChar() != '\n')
+            if (p >= end || *p != '\n')
                 break;
             // CR LF: ends here when CR is a delimiter; otherwise the CR is kept for now and
             // the LF ends the token.
@@ -250,18 +284,27 @@ bool PPDX::NextToken(PPDStream& stream, char* token, const char* delimiters, boo
             continue;
         }
         // A NUL byte ends the token like a delimiter, so tokens never hold one.
-        if (c == '\0' || (delimiters != nullptr && std::strchr(delimiters, c) != nullptr))
-            break;
-        token[n++] = c;
+        break;
     }
+    if (ranOut)
+        stream.MoveTo(p == nullptr ? stream.Cursor() : p, PPDStream::kEndOfFile);
+    else if (consumed)
+        stream.MoveTo(p, PPDStream::kGood);
     token[n] = '\0';
     if (endedAtLF && n > 0 && token[n - 1] == '\r')
         token[--n] = '\0';
     if (n == 0)
         return false;
     if (stripBlanks) {
-        StripLeadingWhiteSpace(token);
-        StripTrailingWhiteSpace(token);
+        // The token holds no NUL, so its length is n.
+        int first = 0;
+        while (first < n && IsBlank(token[first]))
+            ++first;
+        while (n > first && IsBlank(token[n - 1]))
+            --n;
+        if (first > 0)
+            std::memmove(token, token + first, static_cast<size_t>(n - first));
+        token[n - first] = '\0';
     }
     return true;
 }
