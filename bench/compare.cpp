@@ -259,9 +259,11 @@ long ResidentBytes() {
     return resident * sysconf(_SC_PAGESIZE);
 }
 
-// Peak memory that one round adds to the process: run in a forked child, peak resident set
-// (getrusage ru_maxrss) minus the resident set at the start. -1 when it could not be measured.
-double PeakMiB(const std::function<size_t()>& round) {
+// Peak memory that one round adds to a fresh process: this program runs itself again
+// ("--peak KIND FILE..."), which does the preparation, resets its high-water mark, runs one
+// round and prints what the round added (ru_maxrss minus the resident set before it). A fresh
+// process keeps the heap of earlier measurements out of the figure. -1 when not measured.
+double PeakMiB(const char* kind, const FileSet& set) {
     int fds[2];
     if (pipe(fds) != 0)
         return -1;
@@ -274,24 +276,28 @@ double PeakMiB(const std::function<size_t()>& round) {
     }
     if (pid == 0) {
         close(fds[0]);
-        long before = ResidentBytes();
-        round();
-        struct rusage usage;
-        getrusage(RUSAGE_SELF, &usage);
-        double added = usage.ru_maxrss * 1024.0 - before;
-        ssize_t written = write(fds[1], &added, sizeof added);
-        _exit(written == sizeof added ? 0 : 1);
+        dup2(fds[1], 1);
+        std::vector<std::string> args = {"compare", "--peak", kind};
+        args.insert(args.end(), set.files.begin(), set.files.end());
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv("/proc/self/exe", argv.data());
+        _exit(127);
     }
     close(fds[1]);
-    double added = -1;
-    if (read(fds[0], &added, sizeof added) != sizeof added)
-        added = -1;
+    std::string text;
+    char buffer[256];
+    ssize_t n;
+    while ((n = read(fds[0], buffer, sizeof buffer)) > 0)
+        text.append(buffer, static_cast<size_t>(n));
     close(fds[0]);
     int status = 0;
     waitpid(pid, &status, 0);
-    if (added < 0)
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || text.empty())
         return -1;
-    return added / (1024.0 * 1024.0);
+    return atof(text.c_str()) / (1024.0 * 1024.0);
 }
 
 struct Row {
@@ -328,7 +334,53 @@ int Usage(const char* program) {
 
 }  // namespace
 
+// The child side of PeakMiB: prepare, reset the high-water mark, one round, print the bytes.
+int PeakMode(const char* kind, FileSet& set) {
+#ifdef ZEQ_HAVE_CACHE
+    std::vector<CFDataRef> caches;
+    if (strcmp(kind, "rebuild") == 0) {
+        size_t failures = 0;
+        SaveRound(set, failures, &caches);
+    }
+#endif
+    if (FILE* clear = fopen("/proc/self/clear_refs", "w")) {
+        fputs("5", clear);
+        fclose(clear);
+    }
+    long before = ResidentBytes();
+    if (strcmp(kind, "floor") == 0)
+        FloorRound(set);
+    else if (strcmp(kind, "cups") == 0)
+        CupsRound(set);
+#ifdef ZEQ_HAVE_PARSER
+    else if (strcmp(kind, "ours") == 0)
+        OursRound(set);
+#endif
+#ifdef ZEQ_HAVE_CACHE
+    else if (strcmp(kind, "rebuild") == 0)
+        RebuildRound(set, caches);
+#endif
+    else
+        return 1;
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    printf("%.0f\n", usage.ru_maxrss * 1024.0 - static_cast<double>(before));
+    return 0;
+}
+
 int main(int argc, char** argv) {
+    if (argc >= 4 && strcmp(argv[1], "--peak") == 0) {
+        FileSet set;
+        for (int i = 3; i < argc; ++i) {
+            set.files.push_back(argv[i]);
+#ifdef ZEQ_HAVE_PARSER
+            set.urls.push_back(CFURLCreateFromFileSystemRepresentation(
+                nullptr, reinterpret_cast<const UInt8*>(argv[i]),
+                static_cast<CFIndex>(strlen(argv[i])), false));
+#endif
+        }
+        return PeakMode(argv[2], set);
+    }
     int rounds = 5;
     bool memory = true;
     std::vector<FileSet> sets;
@@ -376,10 +428,10 @@ int main(int argc, char** argv) {
         row.set = &set;
         // Peaks first, while this process is still small.
         if (memory) {
-            row.floorPeak = PeakMiB([&] { return FloorRound(set); });
-            row.cupsPeak = PeakMiB([&] { return CupsRound(set); });
+            row.floorPeak = PeakMiB("floor", set);
+            row.cupsPeak = PeakMiB("cups", set);
 #ifdef ZEQ_HAVE_PARSER
-            row.oursPeak = PeakMiB([&] { return OursRound(set); });
+            row.oursPeak = PeakMiB("ours", set);
 #endif
         }
         fprintf(stderr, "%s: %zu files, %.1f MB, %d rounds...\n", set.label.c_str(),
@@ -405,7 +457,7 @@ int main(int argc, char** argv) {
             row.rebuild = Time(
                 rounds, [&] { return RebuildRound(set, caches); }, row.rebuildFail);
             if (memory)
-                row.rebuildPeak = PeakMiB([&] { return RebuildRound(set, caches); });
+                row.rebuildPeak = PeakMiB("rebuild", set);
             for (CFDataRef data : caches)
                 if (data)
                     CFRelease(data);
@@ -454,8 +506,8 @@ int main(int argc, char** argv) {
     if (notes)
         printf("\n");
     printf(
-        "Peaks are what one round adds to the resident set of a forked child (ru_maxrss "
-        "minus the resident set at its start).\n");
+        "Peaks are what one round adds to the resident set of a fresh process (ru_maxrss "
+        "minus the resident set before the round).\n");
 #ifndef ZEQ_HAVE_PARSER
     printf("This build has no PPD parser yet: only the floor and CUPS were measured.\n");
 #endif
