@@ -50,6 +50,13 @@ uint16_t PopupItemNumber(PPDXPopupControl* popup, const char* option) {
     return kNoConstraintItem;
 }
 
+// Text of a pool number, "" for a number the installed pool does not hold (a forest filled
+// while another pool was installed).
+const char* PoolText(long number) {
+    const char* text = gConstraintStrings != nullptr ? gConstraintStrings->Find(number) : nullptr;
+    return text != nullptr ? text : "";
+}
+
 }  // namespace
 
 PPDXErrorObj* ZEQPPD::ParseUIConstraint(PPDStream& stream, bool isRequirement) {
@@ -245,7 +252,7 @@ long ZEQPPD::DumpConstraintMap(FILE* stream, ConstraintForest* forest, char* tit
         const long keyNumber = gConstraintStrings->Find(keyword);
         const long poolSize = gConstraintStrings->size();
         for (long j = 0; j < poolSize; ++j) {
-            const char* option = gConstraintStrings->Find(j);
+            const char* option = PoolText(j);
             std::fprintf(stream, "GetConstraintList: %s(%d), %s(%d)\n", keyword,
                          static_cast<int>(keyNumber), option, static_cast<int>(j));
             if (forest == nullptr) {
@@ -258,8 +265,7 @@ long ZEQPPD::DumpConstraintMap(FILE* stream, ConstraintForest* forest, char* tit
             for (unsigned long i = 0; i < list->size(); ++i) {
                 const std::pair<long, long> target = (*list)[i];
                 std::fprintf(stream, "*UIConstraints: %s %s %s %s\n", keyword, option,
-                             gConstraintStrings->Find(target.first),
-                             gConstraintStrings->Find(target.second));
+                             PoolText(target.first), PoolText(target.second));
             }
             delete list;
         }

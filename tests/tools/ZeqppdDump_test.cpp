@@ -1,5 +1,6 @@
 // zeqppd dump --json on the small PPDs of tests/data: the model each statement form gives.
 #include <set>
+#include <tuple>
 
 #include "tests/tools/ToolRunner.h"
 
@@ -171,17 +172,16 @@ TEST(ZeqppdDump, BlockJobNotes) {
     EXPECT_TRUE(notes2["default_notes"].is_null());
     EXPECT_TRUE(notes2["notes"].is_null());
     // MinLength followed by three digits, a letter, a digit and a letter, nothing.
-    EXPECT_EQ(Find(model["controls"], "*QWLong")["min_length"], -2);
-    const json letter = Find(model["controls"], "*QWLetter");
-    EXPECT_EQ(letter["min_length"], -1);
-    EXPECT_EQ(letter["max_length"], 8);
-    EXPECT_EQ(letter["note_flags"], 0x20 | 0x80 | 0x400000);
-    const json twoChars = Find(model["controls"], "*QWTwoChars");
-    EXPECT_EQ(twoChars["min_length"], -3);
-    EXPECT_EQ(twoChars["note_flags"], 0x100 | 0x200000 | 0x400000);
-    const json bare = Find(model["controls"], "*QWBare");
-    EXPECT_EQ(bare["min_length"], 0);
-    EXPECT_EQ(bare["note_flags"], 0x400000);
+    const std::vector<std::tuple<const char*, int, int>> lengths = {
+        {"*QWLong", -2, 0x400000},
+        {"*QWLetter", -1, 0x20 | 0x80 | 0x400000},
+        {"*QWTwoChars", -3, 0x100 | 0x200000 | 0x400000},
+        {"*QWBare", 0, 0x400000}};
+    for (const auto& [keyword, minLength, flags] : lengths) {
+        const json note = Find(model["controls"], keyword);
+        EXPECT_EQ(note["min_length"], minLength) << keyword;
+        EXPECT_EQ(note["note_flags"], flags) << keyword;
+    }
     EXPECT_EQ(Find(model["groups"], "VPQWNotes")["controls"],
               json({"*Notes1", "*Notes2", "*QWLong", "*QWLetter", "*QWTwoChars", "*QWBare"}));
 }
