@@ -189,6 +189,23 @@ json PageToJson(PPDXProperty* page) {
     return p;
 }
 
+// The main keywords of the file in the order of the dump: (name, text or null).
+std::vector<std::pair<const char*, const char*>> MainKeywords(ZEQPPD& ppd) {
+    const CString* qwFileVersion = ppd.QWFileVersion();
+    const CString* qwVersion = ppd.QWVersion();
+    return {
+        {"FormatVersion", ppd.FormatVersion()},
+        {"FileVersion", ppd.FileVersion()},
+        {"PCFileName", ppd.PCFileName()},
+        {"LanguageVersion", ppd.LanguageVersion()},
+        {"LanguageEncoding", ppd.LanguageEncoding()},
+        {"ModelName", ppd.ModelName()},
+        {"QWFileVersion",
+         qwFileVersion != nullptr ? static_cast<const char*>(*qwFileVersion) : nullptr},
+        {"QWVersion", qwVersion != nullptr ? static_cast<const char*>(*qwVersion) : nullptr},
+    };
+}
+
 json ErrorsToJson(PPDXErrors* errors) {
     json list = json::array();
     if (errors == nullptr) {
@@ -336,21 +353,11 @@ json ModelToJson(ZEQPPD& ppd, const std::string& file) {
     model["valid_ppd"] = ppd.IsValidPPD();
     model["valid_printer_name"] = ppd.IsValidPrinterName();
 
-    const CString* qwFileVersion = ppd.QWFileVersion();
-    const CString* qwVersion = ppd.QWVersion();
-    model["main"] = {
-        {"FormatVersion", TextOrNull(ppd.FormatVersion())},
-        {"FileVersion", TextOrNull(ppd.FileVersion())},
-        {"PCFileName", TextOrNull(ppd.PCFileName())},
-        {"LanguageVersion", TextOrNull(ppd.LanguageVersion())},
-        {"LanguageEncoding", TextOrNull(ppd.LanguageEncoding())},
-        {"ModelName", TextOrNull(ppd.ModelName())},
-        {"QWFileVersion", qwFileVersion != nullptr
-                              ? TextOrNull(static_cast<const char*>(*qwFileVersion))
-                              : json(nullptr)},
-        {"QWVersion",
-         qwVersion != nullptr ? TextOrNull(static_cast<const char*>(*qwVersion)) : json(nullptr)},
-    };
+    json main = json::object();
+    for (const auto& [name, value] : MainKeywords(ppd)) {
+        main[name] = TextOrNull(value);
+    }
+    model["main"] = std::move(main);
     model["errors"] = ErrorsToJson(ppd.GetErrors());
 
     json pages = json::array();
@@ -384,24 +391,8 @@ json ModelToJson(ZEQPPD& ppd, const std::string& file) {
 
 void WriteSummaryText(FILE* out, ZEQPPD& ppd, const std::string& file) {
     std::fprintf(out, "%s\n", file.c_str());
-    const struct {
-        const char* name;
-        const char* value;
-    } mainKeywords[] = {
-        {"FormatVersion", ppd.FormatVersion()},
-        {"FileVersion", ppd.FileVersion()},
-        {"PCFileName", ppd.PCFileName()},
-        {"LanguageVersion", ppd.LanguageVersion()},
-        {"LanguageEncoding", ppd.LanguageEncoding()},
-        {"ModelName", ppd.ModelName()},
-        {"QWFileVersion",
-         ppd.QWFileVersion() != nullptr ? static_cast<const char*>(*ppd.QWFileVersion()) : nullptr},
-        {"QWVersion",
-         ppd.QWVersion() != nullptr ? static_cast<const char*>(*ppd.QWVersion()) : nullptr},
-    };
-    for (const auto& keyword : mainKeywords) {
-        std::fprintf(out, "  %s: %s\n", keyword.name,
-                     keyword.value != nullptr ? keyword.value : "(none)");
+    for (const auto& [name, value] : MainKeywords(ppd)) {
+        std::fprintf(out, "  %s: %s\n", name, value != nullptr ? value : "(none)");
     }
     std::fprintf(out, "  valid PPD: %s, valid printer name: %s\n", ppd.IsValidPPD() ? "yes" : "no",
                  ppd.IsValidPrinterName() ? "yes" : "no");
