@@ -3,6 +3,7 @@
 values its main keywords must have, and prints the summary of scripts/corpus-check.
 
 usage: corpus-check.py LIST RESULTS FAILURES SECONDS
+       corpus-check.py --run PPD_CHECK PPD...   (runs ppd_check itself; used by a CTest test)
   LIST      the PPD files, one path a line
   RESULTS   ppd_check output (tab-separated: path, valid, errors, six keywords, ms)
   FAILURES  one line per file whose check crashed or made a sanitizer report: path TAB reason
@@ -10,6 +11,7 @@ usage: corpus-check.py LIST RESULTS FAILURES SECONDS
 Exit status 0 when every file parsed without crash, report or keyword mismatch.
 """
 import collections
+import os
 import re
 import sys
 
@@ -120,7 +122,30 @@ def unescape(field):
     return "".join(out)
 
 
+def run(check, files):
+    """Runs ppd_check over `files` and checks the lot like a corpus run."""
+    import subprocess
+    import tempfile
+    import time
+    with tempfile.TemporaryDirectory() as tmp:
+        listing = os.path.join(tmp, "list")
+        results = os.path.join(tmp, "results")
+        failures = os.path.join(tmp, "failures")
+        with open(listing, "w", encoding="latin-1") as f:
+            f.write("".join(p + "\n" for p in files))
+        start = time.time()
+        with open(results, "wb") as out:
+            done = subprocess.run([check, "-l", listing], stdout=out, check=False)
+        with open(failures, "w", encoding="latin-1") as f:
+            if done.returncode != 0:
+                f.write("%s\texit %d\n" % (files[0], done.returncode))
+        sys.argv = [sys.argv[0], listing, results, failures, str(time.time() - start)]
+        return main()
+
+
 def main():
+    if len(sys.argv) >= 4 and sys.argv[1] == "--run":
+        return run(sys.argv[2], sys.argv[3:])
     if len(sys.argv) != 5:
         print(__doc__, file=sys.stderr)
         return 2
