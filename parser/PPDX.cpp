@@ -228,47 +228,55 @@ bool PPDX::NextStreamLine(char* line) {
 // ---- tokenizer ----
 
 // Reads the stream's text directly rather than character by character: the stop characters
-// (LF, CR, NUL and the delimiters) are looked up in a 256-bit set built once per call. The
-// result, the position and the status left behind are those of the character-by-character
-// reading: every character up to and including the one that ends the token is consumed, and
-// the status is good after a consumed character or end of file after running into the end.
+// (LF, CR, NUL and the delimiters) are looked up in a table built once per call, and the run
+// of ordinary characters before the next stop is copied at once. The result, the position
+// and the status left behind are those of the character-by-character reading: every
+// character up to and including the one that ends the token is consumed, and the status is
+// good after a consumed character or end of file after running into the end.
 bool PPDX::NextToken(PPDStream& stream, char* token, const char* delimiters, bool stripBlanks) {
     if (token == nullptr)
         return false;
-    uint64_t stop[4] = {0, 0, 0, 0};
-    auto mark = [&stop](unsigned char c) { stop[c >> 6] |= uint64_t{1} << (c & 63); };
-    mark('\n');
-    mark('\r');
-    mark('\0');
+    unsigned char stop[256];
+    std::memset(stop, 0, sizeof stop);
+    stop[static_cast<unsigned char>('\n')] = 1;
+    stop[static_cast<unsigned char>('\r')] = 1;
+    stop[0] = 1;
     bool crIsDelimiter = false;
     if (delimiters != nullptr) {
         for (const char* d = delimiters; *d != '\0'; ++d) {
-            mark(static_cast<unsigned char>(*d));
+            stop[static_cast<unsigned char>(*d)] = 1;
             if (*d == '\r')
                 crIsDelimiter = true;
         }
     }
-    auto stops = [&stop](unsigned char c) { return (stop[c >> 6] >> (c & 63)) & 1; };
 
-    const char* p = stream.Cursor();
+    const char* const start = stream.Cursor();
+    const char* p = start;
     const char* end = stream.Limit();
     if (p == nullptr || p > end)
         p = end = nullptr;
-    int n = 0;
+    size_t n = 0;
     bool endedAtLF = false;
-    bool consumed = false;  // a character was read, so the stream is good
-    bool ranOut = false;    // a read ran into the end of the text
-    while (n < kTokenBufferSize - 1) {
-        if (p >= end) {
+    bool ranOut = false;  // a read ran into the end of the text
+    for (;;) {
+        const size_t room = kTokenBufferSize - 1 - n;
+        const size_t avail = static_cast<size_t>(end - p);
+        if (room == 0)
+            break;
+        if (avail == 0) {
             ranOut = true;
             break;
         }
-        const char c = *p++;
-        consumed = true;
-        if (!stops(static_cast<unsigned char>(c))) {
-            token[n++] = c;
+        const char* q = p;
+        const char* const runEnd = p + (room < avail ? room : avail);
+        while (q < runEnd && stop[static_cast<unsigned char>(*q)] == 0)
+            ++q;
+        std::memcpy(token + n, p, static_cast<size_t>(q - p));
+        n += static_cast<size_t>(q - p);
+        p = q;
+        if (q == runEnd)
             continue;
-        }
+        const char c = *p++;
         if (c == '\n') {
             endedAtLF = true;
             break;
@@ -287,8 +295,8 @@ bool PPDX::NextToken(PPDStream& stream, char* token, const char* delimiters, boo
         break;
     }
     if (ranOut)
-        stream.MoveTo(p == nullptr ? stream.Cursor() : p, PPDStream::kEndOfFile);
-    else if (consumed)
+        stream.MoveTo(p == nullptr ? start : p, PPDStream::kEndOfFile);
+    else if (p != start)
         stream.MoveTo(p, PPDStream::kGood);
     token[n] = '\0';
     if (endedAtLF && n > 0 && token[n - 1] == '\r')
@@ -297,13 +305,13 @@ bool PPDX::NextToken(PPDStream& stream, char* token, const char* delimiters, boo
         return false;
     if (stripBlanks) {
         // The token holds no NUL, so its length is n.
-        int first = 0;
+        size_t first = 0;
         while (first < n && IsBlank(token[first]))
             ++first;
         while (n > first && IsBlank(token[n - 1]))
             --n;
         if (first > 0)
-            std::memmove(token, token + first, static_cast<size_t>(n - first));
+            std::memmove(token, token + first, n - first);
         token[n - first] = '\0';
     }
     return true;
