@@ -206,23 +206,27 @@ TEST(ZeqppdSample, ModelOfTheSamplePrinter) {
 }
 
 TEST(ZeqppdSample, ImageShiftPostScript) {
+    // In model order: units, the offsets (each stores its value and applies the shift again
+    // once the flag is on), then the flag, which sets /PageOffset.
     const ToolResult result =
         RunTool({"emit", SampleFile(), "*QWImageFlag=True", "*QWImageFrontX=150",
-                 "*QWImageBackY=-2500", "*QWImageUnit=MM", "--only"});
+                 "*QWImageBackY=-99999", "*QWImageUnit=MM", "--only"});
     ASSERT_EQ(result.status, 0) << result.err;
-    const std::string& out = result.out;
-    EXPECT_EQ(out.rfind("%%BeginFeature: *QWImageUnit MM\n", 0), 0u) << out;
-    EXPECT_NE(out.find("%%BeginFeature: *QWImageFrontX 150\n"), std::string::npos);
-    EXPECT_NE(out.find("dup /FX 150 100 div put\n"), std::string::npos);
-    EXPECT_NE(out.find("dup /BY -2500 100 div put\n"), std::string::npos);
-    EXPECT_NE(out.find("%%BeginFeature: *QWImageFlag True\n"), std::string::npos);
-    EXPECT_NE(out.find("<< /PageOffset [FX FY]"), std::string::npos);
-    EXPECT_EQ(out.find("*QWImageFrontY"), std::string::npos);
-
-    // Out of range: clamped to the PPD's limits.
-    EXPECT_NE(RunTool({"emit", SampleFile(), "*QWImageBackX=99999", "--only"})
-                  .out.find("/BX 14400 100 div put"),
-              std::string::npos);
+    const std::string ensure = "userdict /QWShift known not {userdict /QWShift 16 dict put} if\n";
+    const std::string reapply =
+        "dup /On known {dup /On get} {false} ifelse {/Apply get exec} {pop} ifelse\n";
+    const std::string expectedStart =
+        "%%BeginFeature: *QWImageUnit MM\n" + ensure +
+        "userdict /QWShift get /Unit /MM put\n%%EndFeature\n"
+        "%%BeginFeature: *QWImageFrontX 150\n" +
+        ensure + "userdict /QWShift get dup /FX 150 100 div put\n" + reapply +
+        "%%EndFeature\n"
+        "%%BeginFeature: *QWImageBackY -14400\n" +
+        ensure + "userdict /QWShift get dup /BY -14400 100 div put\n" + reapply +
+        "%%EndFeature\n"
+        "%%BeginFeature: *QWImageFlag True\n";
+    EXPECT_EQ(result.out.substr(0, expectedStart.size()), expectedStart);
+    EXPECT_NE(result.out.find("<< /PageOffset [FX FY]\n"), std::string::npos) << result.out;
 }
 
 TEST(ZeqppdSample, ConstraintsOfTheSample) {
