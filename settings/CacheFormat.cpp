@@ -13,6 +13,10 @@ namespace ppdcache {
 
 namespace {
 
+// Most items are short: they are read into a buffer of this size with one look-up, and only a
+// longer one is asked for its length first.
+constexpr long kShortItemBytes = 512;
+
 // The length of an item that may be read into memory: -1 when it is absent or too long.
 long ReadableLength(Settings& s, unsigned long tag, long id) {
     long length = 0;
@@ -26,6 +30,32 @@ long ReadableLength(Settings& s, unsigned long tag, long id) {
 bool ReadAll(Settings& s, unsigned long tag, long id, void* out, long length) {
     long read = length;
     return s.Get(tag, id, out, read) == noErr && read == length;
+}
+
+// The whole item, short or long: in `shortBuffer` (kShortItemBytes bytes) when it fits, else
+// in a new malloc'd block stored in `longBlock` (the caller frees it). Returns the bytes and
+// their count in `length`; null when the item is absent or longer than kMaxItemBytes.
+const char* ReadItem(Settings& s, unsigned long tag, long id, char* shortBuffer, char*& longBlock,
+                     long& length) {
+    longBlock = nullptr;
+    length = kShortItemBytes;
+    if (s.Get(tag, id, shortBuffer, length) != noErr) {
+        return nullptr;
+    }
+    if (length < kShortItemBytes) {
+        return shortBuffer;  // fewer bytes than the buffer holds: that is the whole item
+    }
+    length = ReadableLength(s, tag, id);
+    if (length < 0) {
+        return nullptr;
+    }
+    longBlock = static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1));
+    if (longBlock == nullptr || !ReadAll(s, tag, id, longBlock, length)) {
+        std::free(longBlock);
+        longBlock = nullptr;
+        return nullptr;
+    }
+    return longBlock;
 }
 
 }  // namespace
@@ -84,11 +114,17 @@ OSStatus Probe(Settings& s, unsigned long tag, long id) {
 }
 
 bool ReadExact(Settings& s, unsigned long tag, long id, void* out, long size) {
-    long length = 0;
-    if (s.Get(tag, id, nullptr, length) != noErr || length != size) {
+    // One byte more than wanted is asked for, so that a longer item shows in one look-up.
+    if (size < 0 || size >= kShortItemBytes) {
         return false;
     }
-    return ReadAll(s, tag, id, out, size);
+    char buffer[kShortItemBytes];
+    long read = size + 1;
+    if (s.Get(tag, id, buffer, read) != noErr || read != size) {
+        return false;
+    }
+    std::memcpy(out, buffer, static_cast<size_t>(size));
+    return true;
 }
 
 bool ReadFlag(Settings& s, unsigned long tag, long id, bool& out) {
@@ -124,20 +160,15 @@ long ReadCount(Settings& s, unsigned long tag, long id, bool* present, bool* hel
 }
 
 CString* ReadText(Settings& s, unsigned long tag, long id) {
-    const long length = ReadableLength(s, tag, id);
-    if (length < 0) {
+    char buffer[kShortItemBytes + 1];
+    char* block = nullptr;
+    long length = 0;
+    const char* bytes = ReadItem(s, tag, id, buffer, block, length);
+    if (bytes == nullptr) {
         return nullptr;
     }
-    char* block = static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1));
-    if (block == nullptr) {
-        return nullptr;
-    }
-    if (length > 0 && !ReadAll(s, tag, id, block, length)) {
-        std::free(block);
-        return nullptr;
-    }
-    block[length] = '\0';
-    CString* text = new (std::nothrow) CString(block);
+    const_cast<char*>(bytes)[length] = '\0';
+    CString* text = new (std::nothrow) CString(bytes);
     std::free(block);
     if (text != nullptr && static_cast<const char*>(*text) == nullptr) {
         delete text;  // the copy could not be allocated
@@ -147,39 +178,40 @@ CString* ReadText(Settings& s, unsigned long tag, long id) {
 }
 
 CFStringRef ReadUnicode(Settings& s, unsigned long tag, long id) {
-    const long length = ReadableLength(s, tag, id);
-    if (length < 0) {
-        return nullptr;
-    }
-    if (length == 0) {
-        return CFStringCreateWithCString(nullptr, "", kCFStringEncodingMacRoman);
-    }
-    unsigned char* block = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(length)));
-    if (block == nullptr) {
+    char buffer[kShortItemBytes + 1];
+    char* block = nullptr;
+    long length = 0;
+    const char* bytes = ReadItem(s, tag, id, buffer, block, length);
+    if (bytes == nullptr) {
         return nullptr;
     }
     CFStringRef text =
-        ReadAll(s, tag, id, block, length) ? ExtenalToCFString(block, length) : nullptr;
+        length == 0
+            ? CFStringCreateWithCString(nullptr, "", kCFStringEncodingMacRoman)
+            : ExtenalToCFString(reinterpret_cast<unsigned char*>(const_cast<char*>(bytes)), length);
     std::free(block);
     return text;
 }
 
 unsigned char* ReadData(Settings& s, unsigned long tag, long id, int32_t& length) {
     length = 0;
-    const long size = ReadableLength(s, tag, id);
-    if (size < 1) {
-        return nullptr;
-    }
-    unsigned char* block = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(size)));
-    if (block == nullptr) {
-        return nullptr;
-    }
-    if (!ReadAll(s, tag, id, block, size)) {
+    char buffer[kShortItemBytes + 1];
+    char* block = nullptr;
+    long size = 0;
+    const char* bytes = ReadItem(s, tag, id, buffer, block, size);
+    if (bytes == nullptr || size < 1) {
         std::free(block);
         return nullptr;
     }
+    if (block == nullptr) {
+        block = static_cast<char*>(std::malloc(static_cast<size_t>(size)));
+        if (block == nullptr) {
+            return nullptr;
+        }
+        std::memcpy(block, bytes, static_cast<size_t>(size));
+    }
     length = static_cast<int32_t>(size);
-    return block;
+    return reinterpret_cast<unsigned char*>(block);
 }
 
 bool ItemId(long object, long item, long& id) {
