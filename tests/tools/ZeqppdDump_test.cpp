@@ -33,7 +33,7 @@ TEST(ZeqppdDump, MinimalPPDHasExactlyTheDocumentedMembers) {
                                    {"PCFileName", "QWMIN.PPD"},
                                    {"LanguageVersion", "English"},
                                    {"LanguageEncoding", "ISOLatin1"},
-                                   {"ModelName", "Vorel QW Minimal"},
+                                   {"ModelName", "Quillwork QW Minimal"},
                                    {"QWFileVersion", "2.1"},
                                    {"QWVersion", "5.0 beta"}}));
     EXPECT_EQ(model["errors"], json::array());
@@ -308,5 +308,5 @@ TEST(ZeqppdDump, TextTreeFollowsPagesPanesAndRollDowns) {
     EXPECT_LT(outside, tray);
     EXPECT_LT(tray, orphans);
     EXPECT_LT(orphans, firmware);
-    EXPECT_NE(out.find("  ModelName: Vorel QW Test\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("  ModelName: Quillwork QW Test\n"), std::string::npos) << out;
 }
