@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <random>
 #include <string>
@@ -417,6 +418,23 @@ TEST(PPDCacheTest, ControlKindsFlagsAndNumberingLimits) {
     EXPECT_EQ(e->ItemCount(), 0);
     for (PPDXControl* c = rebuilt.First(type); c != nullptr; c = rebuilt.Next(type)) {
         delete c;
+    }
+
+    // Any float bytes are taken; the model copes with values no parse makes.
+    for (float bad : {std::numeric_limits<float>::quiet_NaN(),
+                      std::numeric_limits<float>::infinity(), -1e30f}) {
+        ASSERT_EQ(s.Set(Code("RCVl"), 5001, &bad, 4), 0);
+        ASSERT_EQ(s.Set(Code("RCMx"), 5001, &bad, 4), 0);
+        PPDXControls odd(s);
+        auto* r = dynamic_cast<PPDXFloatRangeControl*>(odd.First(type));
+        ASSERT_NE(r, nullptr);
+        std::vector<unsigned char> code(static_cast<size_t>(r->PostScript(nullptr)) + 1);
+        r->PostScript(code.data());
+        r->SetValue(bad);
+        r->ResetToDefaultValue();
+        for (PPDXControl* c = odd.First(type); c != nullptr; c = odd.Next(type)) {
+            delete c;
+        }
     }
 
     // A popup of more than a hundred choices takes the ids of the next popup's choices: such a
