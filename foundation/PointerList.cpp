@@ -86,18 +86,19 @@ PointerList& PointerList::operator=(const PointerList& other) {
 
 PointerList::~PointerList() {
     MakeEmpty();
-    delete mHead;
-    delete mTail;
 }
 
+// The sentinels are members of the list rather than two allocations of their own: an empty
+// list, of which a model has many (the flags of every control, the kind lists of every
+// container), then costs no heap block at all.
 void PointerList::Initialize() {
     mCount = 0;
-    // The sentinels are the list's only fixed allocations; a list without them is unusable,
-    // so they are allocated the ordinary way.
-    mHead = new PNode();
-    mTail = new PNode();
+    mHead = &mHeadNode;
+    mTail = &mTailNode;
+    mHead->mPrev = nullptr;
     mHead->mNext = mTail;
     mTail->mPrev = mHead;
+    mTail->mNext = nullptr;
 }
 
 void* PointerList::Front() const {

@@ -93,4 +93,8 @@ private:
     uint32_t mCount;
     PNode* mHead;
     PNode* mTail;
+    // The storage of the two sentinels: they live and die with the list, so a list costs no
+    // allocation until its first entry. mHead and mTail always point here.
+    PNode mHeadNode;
+    PNode mTailNode;
 };
