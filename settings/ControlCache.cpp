@@ -182,11 +182,18 @@ PPDXPopupControl::PPDXPopupControl(Settings& settings, const long& id) : PPDXPop
     LoadText(settings, kDefaultKeyword, id, mDefaultKeyword);
     const char* candidate = GetDefaultKeyword();
 
-    // The count cannot exceed what the container holds: every item has at least its flag.
+    // The count cannot exceed what the container holds. The writer gives every item its flag
+    // and never lets the items of two popups share ids, so the items end at the first one
+    // without a flag, or where the ids of the next popup begin: a damaged count cannot make
+    // the popups read one another's items over and over.
     const long count = ReadCount(settings, kItemCount, id);
     for (long k = 0; k < count; ++k) {
         long itemId = 0;
-        if (!ItemId(id, k, itemId)) {
+        if (!ItemId(id, k, itemId) || Probe(settings, kItemSelected, itemId) != noErr) {
+            break;
+        }
+        if (k > 0 && k % kItemsPerObject == 0 &&
+            Probe(settings, kPopupMarker, id + k / kItemsPerObject) != collectionItemNotFoundErr) {
             break;
         }
         _PopupItem* item = new (std::nothrow) _PopupItem();

@@ -506,8 +506,24 @@ TEST(PPDCacheTest, DamagedCountsAndLengthsNeverOverreach) {
     ASSERT_NE(control, nullptr);
     EXPECT_FALSE(control->IsVisible());
     EXPECT_EQ(control->CodeLength(), 0);
-    EXPECT_LE(dynamic_cast<PPDXPopupControl*>(control)->ItemCount(), odd.Count());
+    EXPECT_EQ(dynamic_cast<PPDXPopupControl*>(control)->ItemCount(),
+              dynamic_cast<PPDXPopupControl*>(FindControl(*ppd, "*PageSize"))->ItemCount());
     Exercise(*rebuilt, odd);
+
+    // Every popup claiming more choices than there are: each still gets its own, and only
+    // its own.
+    Settings claims(s);
+    DisplayAll all;
+    long number = 5001;
+    CNTL_TYPE type = kUnknownControl;
+    for (PPDXControl* c = ppd->GetControls()->First(type); c != nullptr;
+         c = ppd->GetControls()->Next(type), ++number) {
+        if (type == kPopupControl) {
+            ASSERT_EQ(claims.Set(Code("PCIC"), number, const_cast<int32_t*>(&big), 4), 0);
+        }
+    }
+    std::unique_ptr<ZEQPPD> claimed = Rebuild(claims, kSample);
+    EXPECT_EQ(Carried(*claimed, kSample), Carried(*ppd, kSample));
 }
 
 TEST(PPDCacheTest, CutAndChangedBytesNeverCrashTheRebuild) {
