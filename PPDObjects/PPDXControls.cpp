@@ -231,14 +231,13 @@ PPDXControl* PPDXControls::Find(const char* keyword, CNTL_TYPE& type, const bool
         // The answer and the cursor are those of a walk with First / Next: the first entry
         // with the keyword that the display options admit, or the end.
         const _DISPLAY_OPTIONS_ options = ZEQPPD::Options();
-        if (const auto* entries = mIndex.Lookup(keyword)) {
-            for (const PPDXKeywordIndex::Entry& entry : *entries) {
-                PPDXControl* control = static_cast<PPDXControl*>(entry.element);
-                if (control->OkayToDisplay(options)) {
-                    mAllCursor = entry.position;
-                    type = control->Type();
-                    return control;
-                }
+        for (const PPDXKeywordIndex::Entry* entry = mIndex.Lookup(keyword); entry != nullptr;
+             entry = mIndex.NextMatch(entry)) {
+            PPDXControl* control = static_cast<PPDXControl*>(entry->element);
+            if (control->OkayToDisplay(options)) {
+                mAllCursor = entry->position;
+                type = control->Type();
+                return control;
             }
         }
         mAllCursor = mControls.End();
@@ -261,12 +260,11 @@ void* PPDXControls::FindOfKind(int kind, const char* keyword, bool exact) {
     KindList& k = mKinds[kind];
     if (exact && mIndex.Usable()) {
         // The first entry of this kind with the keyword, as the kind's walk would meet it.
-        if (const auto* entries = mIndex.Lookup(keyword)) {
-            for (const PPDXKeywordIndex::Entry& entry : *entries) {
-                if (entry.kind == kind) {
-                    k.cursor = entry.kindPosition;
-                    return static_cast<PPDXControl*>(entry.element);
-                }
+        for (const PPDXKeywordIndex::Entry* entry = mIndex.Lookup(keyword); entry != nullptr;
+             entry = mIndex.NextMatch(entry)) {
+            if (entry->kind == kind) {
+                k.cursor = entry->kindPosition;
+                return static_cast<PPDXControl*>(entry->element);
             }
         }
         k.cursor = k.list.End();

@@ -89,8 +89,8 @@ PPDXGroup* PPDXGroups::Find(const char* keyword, const bool& exact) const {
         return nullptr;
     }
     if (exact && mIndex.Usable()) {
-        const auto* entries = mIndex.Lookup(keyword);
-        return entries != nullptr ? static_cast<PPDXGroup*>(entries->front().element) : nullptr;
+        const PPDXKeywordIndex::Entry* entry = mIndex.Lookup(keyword);
+        return entry != nullptr ? static_cast<PPDXGroup*>(entry->element) : nullptr;
     }
     for (ConstPointerListItr it = mGroups.Begin(); it != mGroups.End(); ++it) {
         PPDXGroup* group = GroupAt(*it);

@@ -40,13 +40,13 @@ PPDXProperty* PPDXProperties::Find(const char* keyword, const bool& exact) {
     }
     if (exact && mIndex.Usable()) {
         // The cursor ends where the walk would: on the match, or at the end.
-        const auto* entries = mIndex.Lookup(keyword);
-        if (entries == nullptr) {
+        const PPDXKeywordIndex::Entry* entry = mIndex.Lookup(keyword);
+        if (entry == nullptr) {
             mCursor = mProperties.End();
             return nullptr;
         }
-        mCursor = entries->front().position;
-        return static_cast<PPDXProperty*>(entries->front().element);
+        mCursor = entry->position;
+        return static_cast<PPDXProperty*>(entry->element);
     }
     for (PPDXProperty* page = First(); page != nullptr; page = Next()) {
         const char* own = page->Keyword();
