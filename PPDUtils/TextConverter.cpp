@@ -230,7 +230,25 @@ CFStringRef TextConverter::ConvertToCFString(const char* text, long /*size*/) {
     if (text == nullptr)
         return CFStringCreateWithCString(kCFAllocatorDefault, "", kCFStringEncodingMacRoman);
 
-    size_t length = std::strlen(text);
+    // Pure ASCII without '<' has no hexadecimal run to decode, and the encodings below, Mac
+    // Roman included (the fallback), read its bytes as the same characters as UTF-8 does:
+    // the string is made straight from the text, without a copy or a converter.
+    size_t length = 0;
+    bool plain = true;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++p) {
+        if (*p >= 0x80 || *p == '<')
+            plain = false;
+        ++length;
+    }
+    if (plain && (mInputEncoding == kISOLatin1 || mInputEncoding == kMacRoman ||
+                  mInputEncoding == kUnicode || mInputEncoding == kUnicodeV2 ||
+                  mInputEncoding == kWindowsLatin1)) {
+        CFStringRef result =
+            CreateString(text, static_cast<CFIndex>(length), kCFStringEncodingUTF8);
+        if (result != nullptr)
+            return result;
+    }
+
     char* buffer = static_cast<char*>(std::malloc(length + 1));
     if (buffer == nullptr)
         return CFStringCreateWithCString(kCFAllocatorDefault, "Out Of Memory",
