@@ -205,6 +205,16 @@ TEST(SettingsTest, SaveAndReadRoundTripThroughAStream) {
     EXPECT_EQ(fromHandle.Count(), 3);
     DisposeHandle(handle);
 
+    // An adopted collection is the object's own and goes with it.
+    Collection adopted = NewCollection();
+    ASSERT_EQ(AddCollectionItem(adopted, 9, 9, 1, "z"), 0);
+    Settings owner(adopted);
+    EXPECT_TRUE(owner.Valid());
+    EXPECT_EQ(owner.Count(), 1);
+    Collection none = nullptr;
+    Settings without(none);
+    EXPECT_FALSE(without.Valid());
+
     Settings copied(s);
     EXPECT_EQ(copied.Count(), 3);
     Settings assigned;
