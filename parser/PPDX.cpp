@@ -398,63 +398,88 @@ long PPDX::GetQuotedString(PPDStream& stream, char* buffer, const unsigned long&
     return 0;
 }
 
+// The value is copied run by run (memchr finds the closing quote) rather than character by
+// character; what is stored, consumed and returned is the same.
 long PPDX::GetPostscriptString(PPDStream& stream, char* buffer, const unsigned long& limit) {
     if (buffer == nullptr || limit < 2)
         return 0;
     const unsigned long last = limit - 1;
     unsigned long count = 0;
-    char c;
 
-    // Stores one byte; true when the buffer is full (the final LF then sits at limit - 1).
-    auto put = [&](char ch) {
-        buffer[count++] = ch;
-        if (count >= last) {
-            buffer[last] = '\n';
-            return true;
-        }
-        return false;
-    };
     auto finish = [&]() -> long {
         if (count == 0)
             return 0;
         buffer[count] = '\n';
         return static_cast<long>(count + 1);
     };
-
-    bool open = false;
-    while (stream.GetChar(c)) {
-        if (c == '"') {
-            open = true;
-            break;
+    enum Run { kQuote, kFull, kRanOut };
+    // Stores the bytes of [p, p + avail) up to the closing quote; `used` is how many bytes were
+    // read, the quote included. A full buffer gets its final LF at limit - 1.
+    auto copyRun = [&](const char* p, size_t avail, size_t& used) -> Run {
+        const size_t room = last - count;
+        const size_t span = avail < room ? avail : room;
+        const void* quote = span > 0 ? std::memchr(p, '"', span) : nullptr;
+        const size_t n =
+            quote != nullptr ? static_cast<size_t>(static_cast<const char*>(quote) - p) : span;
+        std::memcpy(buffer + count, p, n);
+        count += n;
+        if (quote != nullptr) {
+            used = n + 1;
+            return kQuote;
         }
-    }
-    if (!open)
+        used = n;
+        if (count >= last) {
+            buffer[last] = '\n';
+            return kFull;
+        }
+        return kRanOut;
+    };
+
+    const char* p = stream.Cursor();
+    const char* end = stream.Limit();
+    if (p == nullptr || p >= end) {
+        stream.MoveTo(p, PPDStream::kEndOfFile);
         return 0;
-    while (stream.GetChar(c)) {
-        if (c == '"')
-            return finish();
-        if (put(c))
-            return static_cast<long>(count + 1);
+    }
+    const void* open = std::memchr(p, '"', static_cast<size_t>(end - p));
+    if (open == nullptr) {
+        stream.MoveTo(end, PPDStream::kEndOfFile);
+        return 0;
+    }
+    p = static_cast<const char*>(open) + 1;
+    if (p >= end) {
+        stream.MoveTo(p, PPDStream::kEndOfFile);
+    } else {
+        size_t used = 0;
+        const Run run = copyRun(p, static_cast<size_t>(end - p), used);
+        if (run != kRanOut) {
+            stream.MoveTo(p + used, PPDStream::kGood);
+            return run == kQuote ? finish() : static_cast<long>(count + 1);
+        }
+        stream.MoveTo(end, PPDStream::kEndOfFile);
     }
 
     char line[kPPDLineBufferSize];
     while (NextStreamLine(line)) {
         if (line[0] == '\0')
             continue;
-        const char* p = line;
+        const char* q = line;
         if (line[0] == '*') {
             if (line[1] != '%')
                 return finish();
-            p = line + 2;
+            q = line + 2;
         }
-        if (put('\n'))
+        buffer[count++] = '\n';
+        if (count >= last) {
+            buffer[last] = '\n';
             return static_cast<long>(count + 1);
-        for (; *p != '\0'; ++p) {
-            if (*p == '"')
-                return finish();
-            if (put(*p))
-                return static_cast<long>(count + 1);
         }
+        size_t used = 0;
+        const Run run = copyRun(q, std::strlen(q), used);
+        if (run == kQuote)
+            return finish();
+        if (run == kFull)
+            return static_cast<long>(count + 1);
     }
     return finish();
 }
