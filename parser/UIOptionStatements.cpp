@@ -34,7 +34,38 @@ bool IsDefaultStatement(const char* token) {
 
 // Splits an option-line token ("*Keyword option/translation") into option name and
 // translation; false when the token names no option.
+// Copies [begin, end) without its leading and trailing blanks into `out` (a token buffer).
+void CopyStripped(const char* begin, const char* end, char* out) {
+    while (begin < end && (*begin == ' ' || *begin == '\t'))
+        ++begin;
+    while (end > begin && (end[-1] == ' ' || end[-1] == '\t'))
+        --end;
+    std::memcpy(out, begin, static_cast<size_t>(end - begin));
+    out[end - begin] = '\0';
+}
+
 bool SplitOptionToken(const char* token, char* option, char* translation) {
+    // The tokens of the option lines hold no colon, CR or LF and fit one token buffer: the
+    // tokenizer's three steps (keyword up to a blank, option up to '/', translation up to
+    // ':') then come down to finding the first blank and the first '/' after it.
+    const size_t length = std::strlen(token);
+    if (length < PPDX::kTokenBufferSize - 1 && std::strpbrk(token, ":\r\n") == nullptr) {
+        const char* blank = std::strpbrk(token, " \t");
+        if (blank == nullptr) {
+            option[0] = '\0';
+            translation[0] = '\0';
+            return false;
+        }
+        const char* rest = blank + 1;
+        const char* end = token + length;
+        const char* slash = static_cast<const char*>(std::memchr(rest, '/', end - rest));
+        CopyStripped(rest, slash != nullptr ? slash : end, option);
+        if (slash != nullptr)
+            CopyStripped(slash + 1, end, translation);
+        else
+            translation[0] = '\0';
+        return option[0] != '\0';
+    }
     PPDStream tokenStream(token, static_cast<long>(std::strlen(token)));
     char skipped[PPDX::kTokenBufferSize];
     PPDX::NextToken(tokenStream, skipped, " \t:", true);
