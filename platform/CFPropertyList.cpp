@@ -175,14 +175,17 @@ struct Reader {
                 return n ? n : Fail("Out of memory");
             }
             case PLIST_STRING: {
-                char* text = nullptr;
-                plist_get_string_val(node, &text);
+                // The node's own buffer and length: no copy, and no assertion on a length
+                // that differs from strlen (Read refuses NUL characters before this).
+                uint64_t length = 0;
+                const char* text = plist_get_string_ptr(node, &length);
                 if (!text)
-                    return Fail("Out of memory");
-                CFStringRef s = CFStringCreateWithBytes(nullptr, reinterpret_cast<UInt8*>(text),
-                                                        static_cast<CFIndex>(std::strlen(text)),
-                                                        kCFStringEncodingUTF8, false);
-                std::free(text);
+                    return Fail("Malformed XML property list");
+                if (std::memchr(text, 0, length))
+                    return Fail("Property list text contains a NUL character");
+                CFStringRef s = CFStringCreateWithBytes(
+                    nullptr, reinterpret_cast<const UInt8*>(text), static_cast<CFIndex>(length),
+                    kCFStringEncodingUTF8, false);
                 if (!s)
                     return Fail("Property list string is not valid UTF-8");
                 if (mutability == kCFPropertyListMutableContainersAndLeaves) {
@@ -352,6 +355,33 @@ CFIndex XMLNestingDepth(const char* text, size_t length) {
     return deepest;
 }
 
+// XML has no NUL character, and libplist asserts on strings and keys that hold one (raw, or
+// made by a character reference such as "&#0;" or "&#x00;"). Returns true when the text has
+// neither, so that such a document is refused before libplist sees it.
+bool FreeOfNUL(const char* text, size_t length) {
+    if (std::memchr(text, 0, length))
+        return false;
+    const std::string_view all(text, length);
+    for (size_t at = all.find("&#"); at != std::string_view::npos; at = all.find("&#", at + 2)) {
+        size_t i = at + 2;
+        const bool hex = i < length && (text[i] == 'x' || text[i] == 'X');
+        if (hex)
+            ++i;
+        bool digits = false;
+        bool nonZero = false;
+        for (; i < length; ++i) {
+            const unsigned char c = static_cast<unsigned char>(text[i]);
+            if (!(hex ? std::isxdigit(c) : std::isdigit(c)))
+                break;
+            digits = true;
+            nonZero = nonZero || c != '0';
+        }
+        if (digits && !nonZero)
+            return false;
+    }
+    return true;
+}
+
 // The text of each <integer>, <real> and <data> element must be what its type allows;
 // libplist would read "abc" as 0 and skip characters that are not base64. Returns the
 // complaint, or null when every such element is well formed.
@@ -435,6 +465,10 @@ CFPropertyListRef Read(CFDataRef data, CFOptionFlags mutability, const char** er
     }
     if (XMLNestingDepth(bytes, length) > kCFPropertyListMaxDepth) {
         *error = "Property list nested too deeply";
+        return nullptr;
+    }
+    if (!FreeOfNUL(bytes, length)) {
+        *error = "Property list text contains a NUL character";
         return nullptr;
     }
     if (const char* complaint = CheckLeafText(bytes, length)) {

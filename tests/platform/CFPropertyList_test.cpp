@@ -161,6 +161,12 @@ TEST(CFPropertyListTest, HostileInputGivesNullAndAnError) {
         dicts += "<dict><key>k</key>";
     ExpectRejected(dicts);
     ExpectRejected(std::string("<plist>\0<array/></plist>", 25));
+    // A NUL in a string or key, raw or from a character reference, is refused (not an abort).
+    ExpectRejected(head + std::string("<string>a\0b</string></plist>", 28));
+    ExpectRejected(head + std::string("<dict><key>k\0</key><true/></dict></plist>", 41));
+    ExpectRejected(head + "<string>a&#0;b</string></plist>");
+    ExpectRejected(head + "<string>&#x000;</string></plist>");
+    ExpectRejected(head + "<dict><key>&#00;</key><true/></dict></plist>");
 
     // Nesting within the limit is fine, and a repeated key keeps one entry.
     std::string fine = head;
