@@ -5,9 +5,11 @@
 // build asks LeakSanitizer after each run), and a save that reports success must have written
 // exactly the complete cache. Prints a summary; exit status 1 on any finding.
 //   alloc_failures [MAX_RUNS_PER_SCENARIO]     (default 1200; failures are spread evenly)
+//   alloc_failures --only parse|save|rebuild[-platform] K     (one run, in this process)
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -41,12 +43,17 @@
 // ---- operator new, counted, with one chosen allocation failing ----
 
 namespace {
-long gNewCount = 0;  // allocations through operator new since the start
-long gFailAt = 0;    // the allocation number that fails (0: none)
-long gLive = 0;      // blocks from operator new not yet deleted
+long gNewCount = 0;      // allocations through operator new since the start
+long gFailAt = 0;        // the allocation number that fails (0: none)
+long gLive = 0;          // blocks from operator new not yet deleted
+bool gTracking = false;  // --only mode: record which allocation made each live block
+long gBreakAt = 0;       // --only mode: allocation number that stops in the debugger
+void Track(void* p);
 
 void* Allocate(size_t size, size_t align, bool nothrow) {
     ++gNewCount;
+    if (gBreakAt != 0 && gNewCount == gBreakAt)
+        raise(SIGTRAP);  // under gdb: the stack of the allocation that is left behind
     if (gFailAt != 0 && gNewCount == gFailAt) {
         if (nothrow)
             return nullptr;
@@ -63,12 +70,46 @@ void* Allocate(size_t size, size_t align, bool nothrow) {
         throw std::bad_alloc();
     }
     ++gLive;
+    if (gTracking)
+        Track(p);
     return p;
+}
+
+// In --only mode every block's allocation number is recorded (in malloc'd storage, not
+// through operator new), so that the blocks a run leaves behind can be named.
+struct Tracked {
+    void* block;
+    long number;
+};
+Tracked* gTracked = nullptr;
+size_t gTrackedCount = 0, gTrackedCapacity = 0;
+
+void Track(void* p) {
+    if (gTrackedCount == gTrackedCapacity) {
+        size_t capacity = gTrackedCapacity ? gTrackedCapacity * 2 : 1024;
+        void* grown = realloc(gTracked, capacity * sizeof(Tracked));
+        if (!grown)
+            return;
+        gTracked = static_cast<Tracked*>(grown);
+        gTrackedCapacity = capacity;
+    }
+    gTracked[gTrackedCount++] = {p, gNewCount};
+}
+
+void Untrack(void* p) {
+    for (size_t i = gTrackedCount; i-- > 0;) {
+        if (gTracked[i].block == p) {
+            gTracked[i] = gTracked[--gTrackedCount];
+            return;
+        }
+    }
 }
 
 void Release(void* p) {
     if (p) {
         --gLive;
+        if (gTracking)
+            Untrack(p);
         free(p);
     }
 }
@@ -266,7 +307,16 @@ void Drive(const char* name, bool hook, long maxRuns, const std::function<bool()
 }  // namespace
 
 int main(int argc, char** argv) {
-    long maxRuns = argc > 1 ? atol(argv[1]) : 1200;
+    // --only SCENARIO K: one run of one scenario failing allocation K, in this process, so
+    // that a leak checker (the sanitizer build, valgrind) shows where the leaked objects
+    // were made. SCENARIO is parse, save or rebuild, with -platform for the platform hook.
+    const char* only = nullptr;
+    long onlyK = 0;
+    if (argc == 4 && strcmp(argv[1], "--only") == 0) {
+        only = argv[2];
+        onlyK = atol(argv[3]);
+    }
+    long maxRuns = argc > 1 && !only ? atol(argv[1]) : 1200;
     if (maxRuns < 1)
         maxRuns = 1;
     char path[] = "/tmp/zeq-alloc-XXXXXX";
@@ -284,8 +334,31 @@ int main(int argc, char** argv) {
     CFURLRef url = CFURLCreateFromFileSystemRepresentation(
         nullptr, reinterpret_cast<const UInt8*>(path), static_cast<CFIndex>(strlen(path)), false);
 
-    // The reference: a parse and a cache without failures (this also creates the process-wide
-    // state that lives until exit, so that it does not count as a leak later).
+    // Process-wide state that lives until exit is made before the runs, so that it does not
+    // count as a leak of the run that happens to make it first: the error descriptions (a
+    // file with one error of each common kind), and below the reference model and cache.
+    {
+        char bad[] = "/tmp/zeq-alloc-bad-XXXXXX";
+        int bfd = mkstemp(bad);
+        if (bfd >= 0) {
+            static const char kBad[] =
+                "*PPD-Adobe: \"4.3\"\n*%ZEQFlags\n*%ZEQGroupName\n*%ZEQParent\n"
+                "*UIConstraints: *A\n*%ZEQFlags *B: Setup\n*OpenUI *B/B: Bogus\n";
+            bool written = write(bfd, kBad, sizeof kBad - 1) == sizeof kBad - 1;
+            close(bfd);
+            CFURLRef badURL = CFURLCreateFromFileSystemRepresentation(
+                nullptr, reinterpret_cast<const UInt8*>(bad), static_cast<CFIndex>(strlen(bad)),
+                false);
+            if (written && badURL) {
+                ZEQPPD* errors = new ZEQPPD(badURL, 3, nullptr);
+                delete errors;
+            }
+            if (badURL)
+                CFRelease(badURL);
+            unlink(bad);
+        }
+    }
+    // The reference: a parse and a cache without failures.
     ZEQPPD* reference = new ZEQPPD(url, 3, nullptr);
     if (!reference->IsValidPPD()) {
         fprintf(stderr, "the sample PPD does not parse\n");
@@ -307,7 +380,7 @@ int main(int argc, char** argv) {
         delete rebuilt;
     }
 
-    auto parse = [&] {
+    std::function<bool()> parseFn = [&] {
         ZEQPPD* ppd = new (std::nothrow) ZEQPPD(url, 3, nullptr);
         if (ppd) {
             Walk(*ppd);
@@ -316,12 +389,12 @@ int main(int argc, char** argv) {
         return true;
     };
     // A save that says it succeeded has written the whole cache.
-    auto save = [&] {
+    std::function<bool()> saveFn = [&] {
         bool reported = false;
         std::vector<UInt8> bytes = SaveFlat(*reference, &reported);
         return !reported || bytes.empty() || bytes == cache;
     };
-    auto rebuild = [&] {
+    std::function<bool()> rebuildFn = [&] {
         CFDataStream stream(cacheData);
         Settings settings;
         if (settings.Read(&stream, 0) != 0)
@@ -334,14 +407,48 @@ int main(int argc, char** argv) {
         return true;
     };
 
+    if (only) {
+        const std::string name = only;
+        bool hook = name.find("-platform") != std::string::npos;
+        const std::function<bool()>* scenario = name.rfind("parse", 0) == 0  ? &parseFn
+                                                : name.rfind("save", 0) == 0 ? &saveFn
+                                                                             : &rebuildFn;
+        (*scenario)();  // as Drive does: one run without failure first (same numbering)
+        long live = gLive, first = gNewCount;
+        gTracking = true;
+        if (const char* b = getenv("ZEQ_ALLOC_BREAK"))
+            gBreakAt = first + atol(b);
+        if (hook)
+            ZEQSetAllocationFailure(onlyK);
+        else
+            gFailAt = gNewCount + onlyK;
+        try {
+            (*scenario)();
+        } catch (const std::bad_alloc&) {
+            printf("bad_alloc passed through\n");
+        }
+        gFailAt = 0;
+        ZEQClearAllocationFailure();
+        gTracking = false;
+        printf("%ld block(s) of operator new left behind\n", gLive - live);
+        for (size_t i = 0; i < gTrackedCount; ++i)
+            printf("  allocation %ld of the run (break with: ZEQ_ALLOC_BREAK=%ld)\n",
+                   gTracked[i].number - first, gTracked[i].number - first);
+        delete reference;
+        CFRelease(cacheData);
+        CFRelease(url);
+        unlink(path);
+        return 0;
+    }
+
     Findings f;
     printf("sample: %zu controls, %zu bytes of cache\n", stats.controls, cache.size());
-    Drive("parse (new)", false, maxRuns, parse, f);
-    Drive("parse (platform)", true, maxRuns, parse, f);
-    Drive("cache save (new)", false, maxRuns, save, f);
-    Drive("cache save (platform)", true, maxRuns, save, f);
-    Drive("rebuild (new)", false, maxRuns, rebuild, f);
-    Drive("rebuild (platform)", true, maxRuns, rebuild, f);
+    Drive("parse (new)", false, maxRuns, parseFn, f);
+    Drive("parse (platform)", true, maxRuns, parseFn, f);
+    Drive("cache save (new)", false, maxRuns, saveFn, f);
+    Drive("cache save (platform)", true, maxRuns, saveFn, f);
+    Drive("rebuild (new)", false, maxRuns, rebuildFn, f);
+    Drive("rebuild (platform)", true, maxRuns, rebuildFn, f);
 
     delete reference;
     CFRelease(cacheData);
