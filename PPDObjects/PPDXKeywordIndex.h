@@ -37,7 +37,7 @@ private:
         uint32_t first;  // entry number + 1; 0 for an empty slot
         uint32_t last;
     };
-    static const uint32_t kNone = 0xFFFFFFFFu;
+    static constexpr uint32_t kNone = 0xFFFFFFFFu;
     // Containers of up to this many entries are searched entry by entry: most roll-downs
     // hold a few dozen controls, and a table for each would cost more than it saves.
     static const size_t kTableThreshold = 16;

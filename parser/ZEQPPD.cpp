@@ -511,7 +511,7 @@ bool ZEQPPD::GetFileSpec(FSSpec& spec) {
     return true;
 }
 
-bool ZEQPPD::operator==(const ZEQPPD& other) {
+bool ZEQPPD::operator==(const ZEQPPD& other) const {
     if (mFile == nullptr || other.mFile == nullptr)
         return mFile == other.mFile;
     FSSpec a;

@@ -166,7 +166,7 @@ public:
     const CString* QWFileVersion() const { return mQWFileVersion; }
     const CString* QWVersion() const { return mQWVersion; }
     bool GetFileSpec(FSSpec& spec);
-    bool operator==(const ZEQPPD& other);
+    bool operator==(const ZEQPPD& other) const;
 
     // Control with that keyword anywhere in the model, whatever the display
     // options (hashed, so the existence check stays linear over a whole parse).
