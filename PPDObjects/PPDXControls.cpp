@@ -253,6 +253,23 @@ PPDXControl* PPDXControls::Find(const char* keyword, CNTL_TYPE& type, const bool
     return nullptr;
 }
 
+PPDXControl* PPDXControls::FindFirst(const char* keyword) const {
+    if (keyword == nullptr) {
+        return nullptr;
+    }
+    if (mIndex.Usable()) {
+        const PPDXKeywordIndex::Entry* entry = mIndex.Lookup(keyword);
+        return entry != nullptr ? static_cast<PPDXControl*>(entry->element) : nullptr;
+    }
+    for (ConstPointerListItr it = mControls.Begin(); it != mControls.End(); ++it) {
+        PPDXControl* control = static_cast<PPDXControl*>(*it);
+        if (Matches(control, keyword, true)) {
+            return control;
+        }
+    }
+    return nullptr;
+}
+
 void* PPDXControls::FindOfKind(int kind, const char* keyword, bool exact) {
     if (keyword == nullptr) {
         return nullptr;

@@ -85,6 +85,9 @@ public:
     // First control the walk First/Next meets whose keyword matches (byte-equal when `exact`,
     // case-sensitive substring otherwise); moves the all cursor as that walk would.
     PPDXControl* Find(const char* keyword, CNTL_TYPE& type, const bool& exact);
+    // The first control with exactly this keyword in insertion order, whatever the display
+    // options; moves no cursor.
+    PPDXControl* FindFirst(const char* keyword) const;
     // The same over the walk of one kind; moves that kind's cursor.
     PPDXPopupControl* FindPopup(const char* keyword, const bool& exact);
     PPDXBooleanControl* FindBoolean(const char* keyword, const bool& exact);

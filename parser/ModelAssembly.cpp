@@ -79,10 +79,10 @@ void ZEQPPD::CollectOrphanGroups() {
 PPDXControl* ZEQPPD::FindControlAnywhere(const char* keyword) const {
     if (keyword == nullptr || mControls == nullptr)
         return nullptr;
-    if (mState != nullptr) {
-        auto found = mState->controls.find(std::string_view(keyword));
-        return found != mState->controls.end() ? found->second : nullptr;
-    }
+    // While a file is parsed the flat list's own keyword index answers, without moving its
+    // cursor: under display options 3 every control is admitted, so this is the same control.
+    if (mState != nullptr)
+        return mControls->FindFirst(keyword);
     const _DISPLAY_OPTIONS_ saved = Options();
     Options(kDisplayAll);
     CNTL_TYPE type = kUnknownControl;
@@ -134,8 +134,6 @@ void ZEQPPD::AddToControlList(PPDXControl* control) {
     if (control == nullptr || mControls == nullptr)
         return;
     mControls->Add(control);
-    if (mState != nullptr && control->Keyword() != nullptr)
-        mState->controls.emplace(std::string_view(control->Keyword()), control);
 }
 
 void ZEQPPD::IndexControl(const char* keyword, PPDXControl* control) {

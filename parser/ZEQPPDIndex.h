@@ -14,7 +14,6 @@ class PPDXProperty;
 // keyword strings of the elements (or group-name records), which do not change while
 // the file is read.
 struct ZEQPPD::ParseState {
-    std::unordered_map<std::string_view, PPDXControl*> controls;
     std::unordered_map<std::string_view, PPDXGroup*> groups;
     std::unordered_map<std::string_view, PPDXProperty*> pages;
     std::unordered_map<std::string_view, GroupName*> groupNames;

@@ -78,7 +78,26 @@ TEST_F(KeywordIndexTest, RepeatedKeywordsAnswerAsTheWalkAtEverySize) {
                 }
             }
         }
+        // FindFirst: the first of the keyword whatever the options, and the walk goes on
+        // undisturbed.
         ZEQPPD::Options(0);
+        CNTL_TYPE type = kUnknownControl;
+        PPDXControl* walking = controls.First(type);
+        for (int k = 0; k <= size / 3 + 1; ++k) {
+            const std::string keyword = "*K" + std::to_string(k);
+            PPDXControl* first = nullptr;
+            for (PPDXControl* c : added)
+                if (first == nullptr && keyword == c->Keyword())
+                    first = c;
+            EXPECT_EQ(controls.FindFirst(keyword.c_str()), first) << size << keyword;
+        }
+        EXPECT_EQ(controls.FindFirst("*Missing"), nullptr);
+        if (walking != nullptr) {
+            PPDXControl* second = controls.Next(type);
+            CNTL_TYPE t = kUnknownControl;
+            controls.First(t);
+            EXPECT_EQ(second, controls.Next(t)) << size;
+        }
         // Kind look-ups ignore the display options: the first of the kind in order.
         for (int k = 0; k <= size / 3 + 1; ++k) {
             const std::string keyword = "*K" + std::to_string(k);
