@@ -20,17 +20,25 @@ constexpr uint32_t kFlatVersion = 1;
 constexpr size_t kFlatHeaderSize = 12;
 constexpr size_t kFlatItemHeaderSize = 16;
 
-// The bytes of one item, allocated through the platform allocator; move-only.
+// The bytes of one item, move-only. Items of up to kInline bytes (flags, numbers, short
+// texts: most items of a settings cache) are kept inside the block itself; larger ones are
+// allocated through the platform allocator. Both count one allocation against the platform's
+// failure hook, so an item fails to be stored on cue whatever its size.
 class Block {
 public:
-    Block() = default;
-    ~Block() { ZEQPlatformFree(mBytes); }
-    Block(Block&& other) noexcept : mBytes(other.mBytes), mSize(other.mSize) {
-        other.mBytes = nullptr;
+    static constexpr size_t kInline = sizeof(uint8_t*);
+
+    Block() : mBytes(nullptr), mSize(0) {}
+    ~Block() { Release(); }
+    Block(Block&& other) noexcept : mSize(other.mSize) {
+        std::memcpy(static_cast<void*>(mInline), other.mInline, kInline);
         other.mSize = 0;
     }
     Block& operator=(Block&& other) noexcept {
-        std::swap(mBytes, other.mBytes);
+        uint8_t mine[kInline];
+        std::memcpy(mine, mInline, kInline);
+        std::memcpy(static_cast<void*>(mInline), other.mInline, kInline);
+        std::memcpy(static_cast<void*>(other.mInline), mine, kInline);
         std::swap(mSize, other.mSize);
         return *this;
     }
@@ -39,29 +47,47 @@ public:
 
     // False without memory (the block is then unchanged).
     bool Assign(const void* bytes, size_t size) {
+        if (size <= kInline) {
+            if (!ZEQPlatformAllocationAllowed()) {
+                return false;
+            }
+            uint8_t copy[kInline];
+            if (size > 0) {
+                std::memcpy(copy, bytes, size);
+            }
+            Release();
+            std::memcpy(mInline, copy, size);
+            mSize = size;
+            return true;
+        }
         auto* fresh = static_cast<uint8_t*>(ZEQPlatformMalloc(size));
         if (fresh == nullptr) {
             return false;
         }
-        if (size > 0) {
-            std::memcpy(fresh, bytes, size);
-        }
-        ZEQPlatformFree(mBytes);
+        std::memcpy(fresh, bytes, size);
+        Release();
         mBytes = fresh;
         mSize = size;
         return true;
     }
-    void Clear() {
-        ZEQPlatformFree(mBytes);
-        mBytes = nullptr;
-        mSize = 0;
-    }
-    const uint8_t* Bytes() const { return mBytes; }
+    void Clear() { Release(); }
+    const uint8_t* Bytes() const { return mSize <= kInline ? mInline : mBytes; }
     size_t Size() const { return mSize; }
 
 private:
-    uint8_t* mBytes = nullptr;
-    size_t mSize = 0;
+    // Frees a heap block; the block is then empty (and inline).
+    void Release() {
+        if (mSize > kInline) {
+            ZEQPlatformFree(mBytes);
+        }
+        mSize = 0;
+    }
+
+    union {
+        uint8_t* mBytes;  // when mSize > kInline
+        uint8_t mInline[kInline];
+    };
+    size_t mSize;
 };
 
 struct Slot {
