@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <unordered_map>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -146,12 +146,137 @@ OSErr CopyOut(const Slot& slot, SInt32* itemSize, void* itemData) {
     return noErr;
 }
 
+// Open-addressing table from (tag, id) to slot number. The slots hold the keys, so the table
+// holds only slot numbers (plus one; 0 is an empty entry, kRemoved an erased one): no
+// allocation per item, and growth is the only allocation.
+class SlotIndex {
+public:
+    static constexpr size_t kNone = static_cast<size_t>(-1);
+
+    size_t Find(const std::vector<Slot>& slots, uint64_t key) const {
+        if (mTable.empty()) {
+            return kNone;
+        }
+        const size_t mask = mTable.size() - 1;
+        for (size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
+            const uint32_t entry = mTable[i];
+            if (entry == 0) {
+                return kNone;
+            }
+            if (entry != kRemoved && Key(slots[entry - 1].tag, slots[entry - 1].id) == key) {
+                return entry - 1;
+            }
+        }
+    }
+
+    // Room for `count` keys in all; throws std::bad_alloc, changing nothing, without memory.
+    void Reserve(const std::vector<Slot>& slots, size_t count) {
+        if (count >= kRemoved - 1) {
+            throw std::bad_alloc();
+        }
+        if (!mTable.empty() && (count + mRemoved) * 2 < mTable.size()) {
+            return;
+        }
+        size_t size = 16;
+        while (size < count * 2 + 2) {
+            size *= 2;
+        }
+        std::vector<uint32_t> table(size, 0);
+        for (uint32_t entry : mTable) {
+            if (entry != 0 && entry != kRemoved) {
+                Place(table, Key(slots[entry - 1].tag, slots[entry - 1].id), entry);
+            }
+        }
+        mTable.swap(table);
+        mRemoved = 0;
+    }
+
+    // Adds a key that is not in the table yet; Reserve made room.
+    void Insert(uint64_t key, size_t slot) {
+        const size_t mask = mTable.size() - 1;
+        for (size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
+            if (mTable[i] == 0 || mTable[i] == kRemoved) {
+                if (mTable[i] == kRemoved) {
+                    --mRemoved;
+                }
+                mTable[i] = static_cast<uint32_t>(slot + 1);
+                ++mUsed;
+                return;
+            }
+        }
+    }
+
+    void Erase(const std::vector<Slot>& slots, uint64_t key) {
+        if (mTable.empty()) {
+            return;
+        }
+        const size_t mask = mTable.size() - 1;
+        for (size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
+            const uint32_t entry = mTable[i];
+            if (entry == 0) {
+                return;
+            }
+            if (entry != kRemoved && Key(slots[entry - 1].tag, slots[entry - 1].id) == key) {
+                mTable[i] = kRemoved;
+                --mUsed;
+                ++mRemoved;
+                return;
+            }
+        }
+    }
+
+    // Files the live slots again in the table as it is (which has room for them): no memory.
+    void Rebuild(const std::vector<Slot>& slots) {
+        std::fill(mTable.begin(), mTable.end(), 0);
+        mUsed = 0;
+        mRemoved = 0;
+        for (size_t n = 0; n < slots.size(); ++n) {
+            if (slots[n].live) {
+                Insert(Key(slots[n].tag, slots[n].id), n);
+            }
+        }
+    }
+
+    void Clear() {
+        std::fill(mTable.begin(), mTable.end(), 0);
+        mUsed = 0;
+        mRemoved = 0;
+    }
+    size_t Size() const { return mUsed; }
+    void Swap(SlotIndex& other) {
+        mTable.swap(other.mTable);
+        std::swap(mUsed, other.mUsed);
+        std::swap(mRemoved, other.mRemoved);
+    }
+
+private:
+    static constexpr uint32_t kRemoved = 0xFFFFFFFFu;
+
+    static size_t Hash(uint64_t key) {
+        key ^= key >> 31;
+        key *= 0x9E3779B97F4A7C15ull;
+        return static_cast<size_t>(key ^ (key >> 29));
+    }
+    static void Place(std::vector<uint32_t>& table, uint64_t key, uint32_t entry) {
+        const size_t mask = table.size() - 1;
+        size_t i = Hash(key) & mask;
+        while (table[i] != 0) {
+            i = (i + 1) & mask;
+        }
+        table[i] = entry;
+    }
+
+    std::vector<uint32_t> mTable;  // a power of two in size, at most half in use
+    size_t mUsed = 0;
+    size_t mRemoved = 0;
+};
+
 }  // namespace
 
 struct OpaqueCollection {
-    std::vector<Slot> slots;                     // insertion order, dead slots included
-    std::vector<int32_t> fenwick{0};             // 1-based tree over slots' live flags
-    std::unordered_map<uint64_t, size_t> index;  // (tag, id) -> slot
+    std::vector<Slot> slots;          // insertion order, dead slots included
+    std::vector<int32_t> fenwick{0};  // 1-based tree over slots' live flags
+    SlotIndex index;                  // (tag, id) -> slot
     size_t live = 0;
     SInt32 defaultAttributes = kCollectionDefaultAttributes;
 
@@ -194,14 +319,14 @@ struct OpaqueCollection {
     }
 
     Slot* Find(CollectionTag tag, SInt32 id, size_t* slotOut = nullptr) {
-        auto found = index.find(Key(tag, id));
-        if (found == index.end()) {
+        const size_t found = index.Find(slots, Key(tag, id));
+        if (found == SlotIndex::kNone) {
             return nullptr;
         }
         if (slotOut != nullptr) {
-            *slotOut = found->second;
+            *slotOut = found;
         }
-        return &slots[found->second];
+        return &slots[found];
     }
 
     // Appends a live item whose bytes are already in `data`. Reserves first so that a failure
@@ -209,7 +334,8 @@ struct OpaqueCollection {
     void Append(CollectionTag tag, SInt32 id, SInt32 attributes, Block&& data) {
         Grow(slots);
         Grow(fenwick);
-        index.emplace(Key(tag, id), slots.size());
+        index.Reserve(slots, index.Size() + 1);
+        index.Insert(Key(tag, id), slots.size());
         // Nothing below allocates.
         slots.push_back(Slot{tag, id, attributes, true, std::move(data)});
         size_t n = slots.size();
@@ -220,7 +346,7 @@ struct OpaqueCollection {
 
     void RemoveSlot(size_t slot) {
         Slot& s = slots[slot];
-        index.erase(Key(s.tag, s.id));
+        index.Erase(slots, Key(s.tag, s.id));
         s.live = false;
         s.data.Clear();
         AddAt(slot + 1, -1);
@@ -240,11 +366,11 @@ struct OpaqueCollection {
                 if (kept != i) {
                     slots[kept] = std::move(slots[i]);
                 }
-                index[Key(slots[kept].tag, slots[kept].id)] = kept;
                 ++kept;
             }
         }
         slots.erase(slots.begin() + static_cast<std::ptrdiff_t>(kept), slots.end());
+        index.Rebuild(slots);
         RebuildTree();
     }
 
@@ -262,7 +388,7 @@ struct OpaqueCollection {
     void Clear() {
         slots.clear();
         fenwick.assign(1, 0);
-        index.clear();
+        index.Clear();
         live = 0;
     }
 
@@ -271,7 +397,7 @@ struct OpaqueCollection {
         try {
             into.slots.reserve(live);
             into.fenwick.reserve(live + 1);
-            into.index.reserve(live);
+            into.index.Reserve(into.slots, live);
             for (const Slot& s : slots) {
                 if (!s.live) {
                     continue;
@@ -292,7 +418,7 @@ struct OpaqueCollection {
     void Swap(OpaqueCollection& other) noexcept {
         slots.swap(other.slots);
         fenwick.swap(other.fenwick);
-        index.swap(other.index);
+        index.Swap(other.index);
         std::swap(live, other.live);
         std::swap(defaultAttributes, other.defaultAttributes);
     }
@@ -643,7 +769,7 @@ OSErr UnflattenCollectionFromHdl(Collection aCollection, Handle flattened) {
     try {
         result.slots.reserve(result.slots.size() + count);
         result.fenwick.reserve(result.fenwick.size() + count);
-        result.index.reserve(result.index.size() + count);
+        result.index.Reserve(result.slots, result.index.Size() + count);
         offset = kFlatHeaderSize;
         for (uint32_t i = 0; i < count; ++i) {
             const uint8_t* header = bytes + offset;
