@@ -74,6 +74,18 @@ PPDXControl::PPDXControl(const char* keyword, CFStringRef inLocalName, PointerLi
       mFlagCursor(),
       mCode(code),
       mCodeLength(0) {
+    // The control owns the flag strings handed to it, and the caller forgets them. A flag the
+    // copy had no node for (memory ran out) is released here, not lost: the copy keeps the
+    // order and skips only those, so one walk of both lists finds them.
+    if (mControlFlags.Size() != flags.Size()) {
+        PointerListItr kept = mControlFlags.Begin();
+        for (PointerListItr it = flags.Begin(); it != flags.End(); ++it) {
+            if (kept != mControlFlags.End() && *kept == *it)
+                ++kept;
+            else
+                delete static_cast<CString*>(*it);
+        }
+    }
     mFlagCursor = mControlFlags.Begin();
     // The parser's code blocks hold at most a few kilobytes; a length outside 32 bits or below
     // 0 is taken as no code.

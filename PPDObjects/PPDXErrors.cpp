@@ -72,7 +72,9 @@ PPDXErrors::PPDXErrors() : mErrors(), mCursor() {}
 PPDXErrors::~PPDXErrors() {}
 
 void PPDXErrors::Add(PPDXErrorObj* error) {
-    mErrors.PushBack(error);
+    // An error the list has no room for is released rather than lost.
+    if (error != nullptr && mErrors.PushBack(error) == PointerListItr())
+        delete error;
 }
 
 PPDXErrorObj* PPDXErrors::First() {

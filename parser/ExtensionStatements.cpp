@@ -182,8 +182,8 @@ PPDXErrorObj* ZEQPPD::ParseShortcut(PPDStream& stream) {
     if (!PPDXControl::ValidKeyword(keyword))
         return NewError(19, keyword, false);
     CString* entry = new (std::nothrow) CString(keyword);
-    if (entry != nullptr)
-        mShortcutKeywords.PushBack(entry);
+    if (entry != nullptr && mShortcutKeywords.PushBack(entry) == PointerListItr())
+        delete entry;
     return nullptr;
 }
 
@@ -227,7 +227,10 @@ void ZEQPPD::AddGroupNameToList(const char* name, const __CFString* translation,
         delete record;
         return;
     }
-    mGroupNames.PushBack(record);
+    if (mGroupNames.PushBack(record) == PointerListItr()) {
+        delete record;
+        return;
+    }
     if (mState != nullptr)
         mState->groupNames.emplace(std::string_view(*record->mName, record->mName->Size()), record);
 }

@@ -1,6 +1,8 @@
 // UI constraint and requirement forests: option lists, keyword trees and forests.
 #include "parser/UIConstraints.h"
 
+#include <new>
+
 unsigned long gProcessedConstraints = 0;
 unsigned long gProcessedRequires = 0;
 
@@ -58,7 +60,13 @@ KeyConstraintTree::~KeyConstraintTree() = default;
 void KeyConstraintTree::insert(long option, std::pair<long, long> target) {
     std::unique_ptr<ItemConstraintList>& list = mLists[static_cast<int32_t>(option)];
     if (!list) {
-        list = std::make_unique<ItemConstraintList>(option);
+        // A slot without its list would break every later query: without memory for the
+        // list the slot goes again and the edge is dropped.
+        list.reset(new (std::nothrow) ItemConstraintList(option));
+        if (!list) {
+            mLists.erase(static_cast<int32_t>(option));
+            return;
+        }
     }
     list->insert(target);
 }
@@ -87,7 +95,11 @@ ConstraintForest::~ConstraintForest() = default;
 void ConstraintForest::insert(long key, long option, std::pair<long, long> target) {
     std::unique_ptr<KeyConstraintTree>& tree = mTrees[static_cast<int32_t>(key)];
     if (!tree) {
-        tree = std::make_unique<KeyConstraintTree>(key);
+        tree.reset(new (std::nothrow) KeyConstraintTree(key));
+        if (!tree) {
+            mTrees.erase(static_cast<int32_t>(key));
+            return;
+        }
     }
     tree->insert(option, target);
 }

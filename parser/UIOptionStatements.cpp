@@ -266,7 +266,8 @@ PPDXErrorObj* ZEQPPD::ParsePopupControl(const char* controlKeyword, const __CFSt
                 item->mUserName = ConvertText(optionTranslation);
                 item->mCode = CopyCode(postScript, length);
                 item->mCodeLength = item->mCode != nullptr ? static_cast<int32_t>(length) : 0;
-                items.PushBack(item);
+                if (items.PushBack(item) == PointerListItr())
+                    delete item;
             }
         }
     }

@@ -188,8 +188,16 @@ void ZEQPPD::Build() {
     mConstraints = new (std::nothrow) ConstraintForest();
     mRequires = new (std::nothrow) ConstraintForest();
 
-    if (mFile != nullptr)
-        Parse();
+    if (mFile != nullptr) {
+        // The statement loop handles a failed allocation itself; this is the last boundary,
+        // so that no std::bad_alloc leaves the constructor with a half-built model that no
+        // destructor would release. The model is left as far as it got, with error 1.
+        try {
+            Parse();
+        } catch (const std::bad_alloc&) {
+            RecordError(NewError(1, nullptr, true));
+        }
+    }
 
     if (mErrors != nullptr) {
         AllElementsVisible all;
@@ -315,6 +323,49 @@ void ZEQPPD::Parse() {
             continue;
 
         PPDXErrorObj* error = nullptr;
+        // A standard container that cannot grow throws std::bad_alloc. That is caught here,
+        // once per statement: the statement parsers release what they built on the way out,
+        // and the parse stops with a fatal "out of memory" (error 1) naming the statement.
+        try {
+            error = ParseStatement(lineStream, keyword);
+        } catch (const std::bad_alloc&) {
+            error = NewError(1, keyword, true);
+            if (error == nullptr) {
+                break;
+            }
+        }
+
+        if (error != nullptr) {
+            const bool stop = error->IsFatal() || mAllErrorsFatal;
+            RecordError(error);
+            if (stop)
+                break;
+        }
+    }
+
+    // Shortcuts and orphan groups are made only from a complete file; when memory runs out
+    // here the model keeps what it has and the parse records the failure.
+    try {
+        ResolveShortcuts();
+        CollectOrphanGroups();
+    } catch (const std::bad_alloc&) {
+        RecordError(NewError(1, nullptr, true));
+    }
+    ClearStringList(mShortcutKeywords);
+    ClearGroupNameList();
+    mStream = nullptr;
+    mFileStream = nullptr;
+    delete fileStream;
+    mState = nullptr;
+    delete state;
+    RecordError(headerError);
+    if (mKeywordIndex != nullptr)
+        mKeywordIndex->EndInsertion();
+}
+
+PPDXErrorObj* ZEQPPD::ParseStatement(PPDStream& lineStream, const char* keyword) {
+    PPDXErrorObj* error = nullptr;
+    {
         if (keyword[0] == '*' && keyword[1] == '%') {
             const char* k = keyword + 2;
             if (std::strcmp(k, "ZEQUIConstraints") == 0)
@@ -342,27 +393,8 @@ void ZEQPPD::Parse() {
         } else {
             error = ParsePSKeywords(lineStream, keyword);
         }
-
-        if (error != nullptr) {
-            const bool stop = error->IsFatal() || mAllErrorsFatal;
-            RecordError(error);
-            if (stop)
-                break;
-        }
     }
-
-    ResolveShortcuts();
-    ClearStringList(mShortcutKeywords);
-    CollectOrphanGroups();
-    ClearGroupNameList();
-    mStream = nullptr;
-    mFileStream = nullptr;
-    delete fileStream;
-    mState = nullptr;
-    delete state;
-    RecordError(headerError);
-    if (mKeywordIndex != nullptr)
-        mKeywordIndex->EndInsertion();
+    return error;
 }
 
 PPDXErrorObj* ZEQPPD::ParsePSKeywords(PPDStream& stream, const char* keyword) {
@@ -446,13 +478,28 @@ PPDXErrorObj* ZEQPPD::ParseControl(PPDStream& stream) {
     char word[kTokenBufferSize];
     while (NextWord(stream, word)) {
         CString* flag = new (std::nothrow) CString(word);
-        if (flag != nullptr)
-            flags.PushBack(flag);
+        if (flag != nullptr && flags.PushBack(flag) == PointerListItr())
+            delete flag;
     }
 
     PPDXErrorObj* error = nullptr;
     char line[kTokenBufferSize];
     char keyword[kTokenBufferSize];
+    // The flags are released before a std::bad_alloc goes on to the statement loop.
+    try {
+        error = ParseControlBlock(controlKeyword, flags, line, keyword);
+    } catch (const std::bad_alloc&) {
+        ClearStringList(flags);
+        throw;
+    }
+    // A control that was made emptied the list; whatever is left is discarded.
+    ClearStringList(flags);
+    return error;
+}
+
+PPDXErrorObj* ZEQPPD::ParseControlBlock(const char* controlKeyword, PointerList& flags, char* line,
+                                        char* keyword) {
+    PPDXErrorObj* error = nullptr;
     if (ReadFileLine(line)) {
         PPDStream lineStream(line, static_cast<long>(std::strlen(line)));
         if (NextToken(lineStream, keyword, " \t:", true) && keyword[0] != '\0') {
@@ -464,8 +511,6 @@ PPDXErrorObj* ZEQPPD::ParseControl(PPDStream& stream) {
                 error = NewError(16, controlKeyword, false);
         }
     }
-    // A control that was made emptied the list; whatever is left is discarded.
-    ClearStringList(flags);
     return error;
 }
 

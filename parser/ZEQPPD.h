@@ -199,6 +199,12 @@ private:
     bool mIsCopy;                // a copy shares the elements of its source and deletes none
 
     void InitFields(const _PARSE_OPTIONS_& options);
+    // One statement of the file, dispatched on its keyword; returns its error, if any.
+    PPDXErrorObj* ParseStatement(PPDStream& lineStream, const char* keyword);
+    // The block after a control's flags (group, range, job note or UI block); line and
+    // keyword are buffers of kTokenBufferSize characters.
+    PPDXErrorObj* ParseControlBlock(const char* controlKeyword, PointerList& flags, char* line,
+                                    char* keyword);
     static PPDXErrorObj* NewError(short number, const char* keyword, bool fatal);
     void RecordError(PPDXErrorObj* error);
     // Next line of the file; false at the end or for a line that cannot be read.
