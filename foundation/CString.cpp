@@ -349,23 +349,34 @@ unsigned char* CFStringToExternal(CFStringRef s, long* outLength) {
     if (s == nullptr) {
         return nullptr;
     }
-    CFDataRef data =
-        CFStringCreateExternalRepresentation(kCFAllocatorDefault, s, kCFStringEncodingUnicode, '?');
-    if (data == nullptr) {
+    // The external representation of Unicode text: the byte-order mark FE FF, then the UTF-16
+    // units big-endian, as CFStringCreateExternalRepresentation writes it, made here in the
+    // block itself instead of in a data object first.
+    if (CFGetTypeID(s) != CFStringGetTypeID()) {
         return nullptr;
     }
-    CFIndex length = CFDataGetLength(data);
-    unsigned char* block =
-        reinterpret_cast<unsigned char*>(newBlock(length > 0 ? static_cast<size_t>(length) : 1));
-    if (block != nullptr) {
-        if (length > 0) {
-            memcpy(block, CFDataGetBytePtr(data), static_cast<size_t>(length));
-        }
-        if (outLength != nullptr) {
-            *outLength = length;
-        }
+    const CFIndex count = CFStringGetLength(s);
+    const size_t length = 2 + 2 * static_cast<size_t>(count > 0 ? count : 0);
+    unsigned char* block = reinterpret_cast<unsigned char*>(newBlock(length));
+    if (block == nullptr) {
+        return nullptr;
     }
-    CFRelease(data);
+    block[0] = 0xFE;
+    block[1] = 0xFF;
+    UniChar chunk[256];
+    for (CFIndex at = 0; at < count;) {
+        const CFIndex n = count - at < 256 ? count - at : 256;
+        CFStringGetCharacters(s, CFRangeMake(at, n), chunk);
+        unsigned char* out = block + 2 + 2 * static_cast<size_t>(at);
+        for (CFIndex i = 0; i < n; ++i) {
+            out[2 * i] = static_cast<unsigned char>(chunk[i] >> 8);
+            out[2 * i + 1] = static_cast<unsigned char>(chunk[i] & 0xFF);
+        }
+        at += n;
+    }
+    if (outLength != nullptr) {
+        *outLength = static_cast<long>(length);
+    }
     return block;
 }
 
@@ -373,14 +384,10 @@ CFStringRef ExtenalToCFString(unsigned char* bytes, long length) {
     if (bytes == nullptr || length < 0) {
         return nullptr;
     }
-    CFDataRef data = CFDataCreate(kCFAllocatorDefault, bytes, length);
-    if (data == nullptr) {
-        return nullptr;
-    }
-    CFStringRef s = CFStringCreateFromExternalRepresentation(kCFAllocatorDefault, data,
-                                                             kCFStringEncodingUnicode);
-    CFRelease(data);
-    return s;
+    // What CFStringCreateFromExternalRepresentation makes of a data object holding these
+    // bytes, without copying them into one first.
+    return CFStringCreateWithBytes(kCFAllocatorDefault, bytes, length, kCFStringEncodingUnicode,
+                                   true);
 }
 
 CString* CFStringToCString(CFStringRef s) {
