@@ -340,7 +340,10 @@ struct OpaqueCollection {
         slots.push_back(Slot{tag, id, attributes, true, std::move(data)});
         size_t n = slots.size();
         size_t low = n & (~n + 1);
-        fenwick.push_back(1 + Prefix(n - 1) - Prefix(n - low));
+        // With no dead slot every slot of the node's range (n - low, n] is live.
+        const bool allLive = live + 1 == n;
+        fenwick.push_back(allLive ? static_cast<int32_t>(low)
+                                  : 1 + Prefix(n - 1) - Prefix(n - low));
         ++live;
     }
 
