@@ -38,12 +38,25 @@ OSErr AddCount(Settings& s, unsigned long tag, long id, long count) {
 PPDXProperties::PPDXProperties(Settings& settings) : PPDXProperties() {
     // Every number up to the count gets a page, whatever items it has.
     const long count = ReadCount(settings, kPropertiesTag, kPropertiesCountId);
-    for (long i = 0; i < count; ++i) {
-        PPDXProperty* page = new (std::nothrow) PPDXProperty(settings, kFirstProperty + i);
-        if (page == nullptr) {
-            break;
+    try {
+        for (long i = 0; i < count; ++i) {
+            PPDXProperty* page = new (std::nothrow) PPDXProperty(settings, kFirstProperty + i);
+            if (page == nullptr) {
+                break;
+            }
+            const long before = Count();
+            Add(page);
+            if (Count() == before) {
+                delete page;  // no room in the list
+                break;
+            }
         }
-        Add(page);
+    } catch (const std::bad_alloc&) {
+        // Nobody else holds the pages yet: they go before the failure is passed on.
+        for (PointerListItr it = mProperties.Begin(); it != mProperties.End(); ++it) {
+            delete static_cast<PPDXProperty*>(*it);
+        }
+        throw;
     }
 }
 
@@ -70,26 +83,38 @@ int16_t PPDXProperties::Save(Settings& settings) {
 
 PPDXGroups::PPDXGroups(Settings& settings) : PPDXGroups() {
     const long count = ReadCount(settings, kGroupsTag, kGroupsCountId);
-    for (long i = 0; i < count; ++i) {
-        const long number = kFirstGroup + i;
-        // The markers are probed in this order; a number with none of them, or one whose
-        // probe fails otherwise than "absent", is skipped.
-        PPDXGroup* group = nullptr;
-        OSStatus found = Probe(settings, kGroupMarker, number);
-        if (found == noErr) {
-            group = new (std::nothrow) PPDXGroup(settings, number);
-        } else if (found == collectionItemNotFoundErr) {
-            found = Probe(settings, kRollDownMarker, number);
+    try {
+        for (long i = 0; i < count; ++i) {
+            const long number = kFirstGroup + i;
+            // The markers are probed in this order; a number with none of them, or one whose
+            // probe fails otherwise than "absent", is skipped.
+            PPDXGroup* group = nullptr;
+            OSStatus found = Probe(settings, kGroupMarker, number);
             if (found == noErr) {
-                group = new (std::nothrow) PPDXRollDown(settings, number);
+                group = new (std::nothrow) PPDXGroup(settings, number);
             } else if (found == collectionItemNotFoundErr) {
-                found = Probe(settings, kScrollPaneMarker, number);
+                found = Probe(settings, kRollDownMarker, number);
                 if (found == noErr) {
-                    group = new (std::nothrow) PPDXScrollPane(settings, number);
+                    group = new (std::nothrow) PPDXRollDown(settings, number);
+                } else if (found == collectionItemNotFoundErr) {
+                    found = Probe(settings, kScrollPaneMarker, number);
+                    if (found == noErr) {
+                        group = new (std::nothrow) PPDXScrollPane(settings, number);
+                    }
                 }
             }
+            const long before = Size();
+            Add(group);
+            if (group != nullptr && Size() == before) {
+                delete group;  // no room in the list
+            }
         }
-        Add(group);
+    } catch (const std::bad_alloc&) {
+        // Nobody else holds the groups yet: they go before the failure is passed on.
+        for (PointerListItr it = mGroups.Begin(); it != mGroups.End(); ++it) {
+            delete static_cast<PPDXGroup*>(*it);
+        }
+        throw;
     }
 }
 
@@ -118,41 +143,55 @@ PPDXControls::PPDXControls(Settings& settings) : PPDXControls() {
     // Job notes get the PPD's language encoding; it is read once, for the first of them.
     CString* languageEncoding = nullptr;
     bool encodingRead = false;
-    const unsigned long markers[] = {kBooleanMarker, kJobNoteMarker, kPopupMarker, kRangeMarker,
-                                     kSpecialMarker};
-    for (long i = 0; i < count; ++i) {
-        const long number = kFirstControl + i;
-        unsigned long marker = 0;
-        for (unsigned long candidate : markers) {
-            const OSStatus found = Probe(settings, candidate, number);
-            if (found == noErr) {
-                marker = candidate;
+    try {
+        const unsigned long markers[] = {kBooleanMarker, kJobNoteMarker, kPopupMarker, kRangeMarker,
+                                         kSpecialMarker};
+        for (long i = 0; i < count; ++i) {
+            const long number = kFirstControl + i;
+            unsigned long marker = 0;
+            for (unsigned long candidate : markers) {
+                const OSStatus found = Probe(settings, candidate, number);
+                if (found == noErr) {
+                    marker = candidate;
+                }
+                if (found != collectionItemNotFoundErr) {
+                    break;
+                }
             }
-            if (found != collectionItemNotFoundErr) {
-                break;
+            PPDXControl* control = nullptr;
+            if (marker == kBooleanMarker) {
+                control = new (std::nothrow) PPDXBooleanControl(settings, number);
+            } else if (marker == kJobNoteMarker) {
+                if (!encodingRead) {
+                    languageEncoding = ReadText(settings, kHeaderTag, kLanguageEncodingId);
+                    encodingRead = true;
+                }
+                control = new (std::nothrow) PPDXJobNote(settings, number, languageEncoding);
+            } else if (marker == kPopupMarker) {
+                control = new (std::nothrow) PPDXPopupControl(settings, number);
+            } else if (marker == kRangeMarker) {
+                if (Probe(settings, kFloatRangeMarker, number) == noErr) {
+                    control = new (std::nothrow) PPDXFloatRangeControl(settings, number);
+                } else {
+                    control = new (std::nothrow) PPDXRangeControl(settings, number);
+                }
+            } else if (marker == kSpecialMarker) {
+                control = new (std::nothrow) PPDXSpecialOption(settings, number);
+            }
+            const long before = Size();
+            Add(control);
+            if (control != nullptr && Size() == before) {
+                delete control;  // no room in the list
             }
         }
-        PPDXControl* control = nullptr;
-        if (marker == kBooleanMarker) {
-            control = new (std::nothrow) PPDXBooleanControl(settings, number);
-        } else if (marker == kJobNoteMarker) {
-            if (!encodingRead) {
-                languageEncoding = ReadText(settings, kHeaderTag, kLanguageEncodingId);
-                encodingRead = true;
-            }
-            control = new (std::nothrow) PPDXJobNote(settings, number, languageEncoding);
-        } else if (marker == kPopupMarker) {
-            control = new (std::nothrow) PPDXPopupControl(settings, number);
-        } else if (marker == kRangeMarker) {
-            if (Probe(settings, kFloatRangeMarker, number) == noErr) {
-                control = new (std::nothrow) PPDXFloatRangeControl(settings, number);
-            } else {
-                control = new (std::nothrow) PPDXRangeControl(settings, number);
-            }
-        } else if (marker == kSpecialMarker) {
-            control = new (std::nothrow) PPDXSpecialOption(settings, number);
+    } catch (const std::bad_alloc&) {
+        // The container does not own its controls, but nobody else holds these yet: they go,
+        // with the encoding text, before the failure is passed on.
+        for (PointerListItr it = mControls.Begin(); it != mControls.End(); ++it) {
+            delete static_cast<PPDXControl*>(*it);
         }
-        Add(control);
+        delete languageEncoding;
+        throw;
     }
     delete languageEncoding;
 }

@@ -56,7 +56,14 @@ bool CountHeld(Settings& s, unsigned long tag, long id) {
 
 PPDX::PPDX(Settings& settings, const __CFURL* ppdURL, const __CFArray* pcFileNames) : PPDX() {
     mPrinterNames = pcFileNames;
-    BuildFromSettings(settings, ppdURL);
+    // Memory that runs out while the header is read leaves the header as far as it got and
+    // the model not valid; every member stays one the destructor can release.
+    try {
+        BuildFromSettings(settings, ppdURL);
+    } catch (const std::bad_alloc&) {
+        mPrinterNames = nullptr;
+        mValidPPD = false;
+    }
 }
 
 void PPDX::BuildFromSettings(Settings& settings, const __CFURL* ppdURL) {
@@ -85,6 +92,7 @@ void PPDX::BuildFromSettings(Settings& settings, const __CFURL* ppdURL) {
         // location gives way to the expected one.
         if (mFile != nullptr && (!mFile->valid() || !mFile->exists())) {
             delete mFile;
+            mFile = nullptr;
             mFile = new (std::nothrow) PPDFile(ppdURL);
         }
     }
@@ -148,7 +156,18 @@ ZEQPPD::ZEQPPD(Settings& settings, const __CFURL* ppdURL, const __CFArray* pcFil
     if (!IsValidPrinterName()) {
         return;
     }
-    BuildFromSettings(settings);
+    // The containers release what they built before a std::bad_alloc leaves them; here the
+    // model built so far goes too, and the rebuilt model is not valid.
+    try {
+        BuildFromSettings(settings);
+    } catch (const std::bad_alloc&) {
+        delete mConstraints;
+        mConstraints = nullptr;
+        delete mRequires;
+        mRequires = nullptr;
+        DeleteModel();
+        mValidPPD = false;
+    }
 }
 
 bool ZEQPPD::BuildFromSettings(Settings& settings) {
