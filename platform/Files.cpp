@@ -127,7 +127,7 @@ size_t Utf8Prefix(const std::string& name, size_t limit) {
     return cut;
 }
 
-// Caller holds the lock. The name to store in a spec for `leaf` in `dirID`: the leaf itself
+// Caller holds the lock. The name to store in an FSSpec for `leaf` in `dirID`: the leaf itself
 // when it fits, otherwise its registered alias.
 std::string SpecNameLocked(FileTables& t, int32_t dirID, const std::string& leaf) {
     if (leaf.size() <= kMaxSpecName) {
@@ -147,7 +147,7 @@ std::string SpecNameLocked(FileTables& t, int32_t dirID, const std::string& leaf
     return alias;
 }
 
-// The POSIX path of the object a spec names. The name may be empty (the directory itself).
+// The POSIX path of the object an FSSpec names. The name may be empty (the directory itself).
 OSErr SpecToPath(const FSSpec* spec, std::string& path) {
     if (spec == nullptr) {
         return paramErr;
@@ -158,7 +158,7 @@ OSErr SpecToPath(const FSSpec* spec, std::string& path) {
         return bdNamErr;
     }
     if (spec->parID == fsRtParID && name.empty()) {
-        path = "/";  // the root directory's own spec
+        path = "/";  // the root directory's own FSSpec
         return noErr;
     }
     FileTables& t = Tables();
@@ -175,7 +175,7 @@ OSErr SpecToPath(const FSSpec* spec, std::string& path) {
     return noErr;
 }
 
-// Fills a spec for a POSIX path: the parent directory is made canonical and registered, the
+// Fills an FSSpec for a POSIX path: the parent directory is made canonical and registered, the
 // leaf kept as written (a trailing ".", ".." or slash is resolved first). Returns noErr when
 // the object exists, fnfErr when only its directory does, dirNFErr otherwise.
 OSErr PathToSpec(const std::string& path, short vRefNum, FSSpec* spec) {
@@ -612,7 +612,7 @@ OSStatus FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory) {
     if (path == nullptr || ref == nullptr || path[0] == 0) {
         return paramErr;
     }
-    // The directory part is made canonical and the leaf kept, as for a spec.
+    // The directory part is made canonical and the leaf kept, as for an FSSpec.
     FSSpec spec;
     OSErr err = PathToSpec(reinterpret_cast<const char*>(path), 0, &spec);
     if (err != noErr) {

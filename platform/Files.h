@@ -62,17 +62,17 @@ struct FInfo {
 // (fsRtDirID for "/"); id 0 is the current working directory.
 //
 // File names longer than 63 bytes do not fit an FSSpec. FSMakeFSSpec and FSGetCatalogInfo then
-// store a short alias in the spec: the first bytes of the real name (cut at a UTF-8 character
+// store a short alias in the FSSpec: the first bytes of the real name (cut at a UTF-8 character
 // boundary), '#' and an eight-digit hexadecimal serial number, at most 63 bytes. The alias is
 // registered for its directory in the same process-wide table and every call that takes an
-// FSSpec maps it back to the real name, so the spec opens the file. Such a spec is only
+// FSSpec maps it back to the real name, so the FSSpec opens the file. Such an FSSpec is only
 // meaningful within the process that made it.
 
-// Makes a spec for `fileName` in directory `dirID` (0: the working directory). The name is a
+// Makes an FSSpec for `fileName` in directory `dirID` (0: the working directory). The name is a
 // leaf name, or (as an extension) a relative or absolute POSIX path. Returns noErr when the
-// file exists, fnfErr when it does not (the spec is still filled in, naming the file to be),
-// dirNFErr when the directory is unknown or missing (spec untouched), bdNamErr for a bad name.
-// An empty or null name fills the spec with the directory and an empty name and gives fnfErr.
+// file exists, fnfErr when it does not (the FSSpec is still filled in, naming the file to be),
+// dirNFErr when the directory is unknown or missing (FSSpec untouched), bdNamErr for a bad name.
+// An empty or null name fills the FSSpec with the directory and an empty name and gives fnfErr.
 OSErr FSMakeFSSpec(short vRefNum, long dirID, ConstStr255Param fileName, FSSpec* spec);
 
 // Finder information of a regular file; fnfErr for a missing file or a directory.
@@ -161,7 +161,7 @@ Boolean CFURLGetFSRef(CFURLRef url, FSRef* fsRef);
 
 // Information on the object an FSRef names. Every output may be null; catalogInfo is filled
 // for the bits of whichInfo listed above, outName receives the leaf name in UTF-16, fsSpec the
-// object's spec, parentRef the FSRef of its directory.
+// object's FSSpec, parentRef the FSRef of its directory.
 OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalogInfo* catalogInfo,
                        HFSUniStr255* outName, FSSpec* fsSpec, FSRef* parentRef);
 
@@ -171,5 +171,5 @@ OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalo
 OSStatus FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory);
 OSStatus FSRefMakePath(const FSRef* ref, UInt8* path, UInt32 maxPathSize);
 
-// The FSRef of the object a spec names (fnfErr when it does not exist).
+// The FSRef of the object an FSSpec names (fnfErr when it does not exist).
 OSErr FSpMakeFSRef(const FSSpec* source, FSRef* newRef);

@@ -1,5 +1,5 @@
 // Tests of the File Manager stand-in: specs by directory id and name, reading a data fork to
-// its end, names longer than a spec holds, and the URL -> FSRef -> spec road.
+// its end, names longer than an FSSpec holds, and the URL -> FSRef -> FSSpec road.
 #include "platform/CFBase.h"
 #include "platform/CFURL.h"
 #include "platform/Files.h"
@@ -72,7 +72,7 @@ TEST_F(FilesTest, SpecLayoutAndLookUps) {
     SInt32 parID = spec.parID;  // a packed field: copy before comparing
     EXPECT_NE(parID, 0);
 
-    // The directory id and the leaf name give the same spec.
+    // The directory id and the leaf name give the same FSSpec.
     FSSpec again;
     ToPascal("sample.ppd", name);
     ASSERT_EQ(FSMakeFSSpec(0, spec.parID, name, &again), noErr);
@@ -81,7 +81,7 @@ TEST_F(FilesTest, SpecLayoutAndLookUps) {
     FInfo info;
     EXPECT_EQ(FSpGetFInfo(&spec, &info), noErr);
 
-    // A missing file still gets its spec; a directory has no Finder information.
+    // A missing file still gets its FSSpec; a directory has no Finder information.
     ToPascal("missing.ppd", name);
     FSSpec missing;
     EXPECT_EQ(FSMakeFSSpec(0, spec.parID, name, &missing), fnfErr);
@@ -241,7 +241,7 @@ TEST_F(FilesTest, LongNamesOpenThroughTheirAlias) {
     EXPECT_EQ(std::string(buffer, count), "*PPD-Adobe: \"4.3\"\n");
     FSClose(refNum);
 
-    // Through a URL: the catalogue gives the same spec, and the full name in UTF-16.
+    // Through a URL: the catalogue gives the same FSSpec, and the full name in UTF-16.
     CFURLRef url = CFURLCreateFromFileSystemRepresentation(
         nullptr, reinterpret_cast<const UInt8*>(path.c_str()), static_cast<CFIndex>(path.size()),
         false);
