@@ -32,7 +32,7 @@ FileMac::FileMac(short volume, long directory, char* name) : FileMac() {
         return;
     size_t length = std::strlen(name);
     if (length > kSpecNameMax && length <= 255) {
-        // A name longer than a spec holds: the File Manager makes the spec with its short
+        // A name longer than an FSSpec holds: the File Manager makes the FSSpec with its short
         // alias for the name, which opens the same file.
         Str255 pascal;
         pascal[0] = static_cast<unsigned char>(length);

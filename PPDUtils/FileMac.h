@@ -11,7 +11,7 @@ class FileMac {
 public:
     // Volume, directory and NUL-terminated name; valid when the name is non-empty.
     FileMac(short volume, long directory, char* name);
-    // Copies the spec; always valid.
+    // Copies the FSSpec; always valid.
     explicit FileMac(const FSSpec& spec);
     FileMac(const FileMac&) = delete;
     FileMac& operator=(const FileMac&) = delete;

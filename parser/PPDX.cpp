@@ -131,7 +131,7 @@ void PPDX::Build(const FSSpec& spec) {
     }
 }
 
-// A URL without a file-system reference gives the empty spec: the file then cannot be
+// A URL without a file-system reference gives the empty FSSpec: the file then cannot be
 // opened, and the printer check and the parse report that.
 void PPDX::Build(const __CFURL* url) {
     FSSpec spec;

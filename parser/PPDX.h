@@ -26,7 +26,7 @@ public:
 
     // Empty parser: no file, no error list.
     PPDX();
-    // Keep the list of acceptable PC file names, then Build with the spec or URL.
+    // Keep the list of acceptable PC file names, then Build with the FSSpec or URL.
     PPDX(const FSSpec& spec, const __CFArray* printerNames);
     PPDX(const __CFURL* url, const __CFArray* printerNames);
     // Member-by-member copy: shares file, errors, strings and converter with `other`.

@@ -89,7 +89,7 @@ TEST(FileMac, PPDFileFromURL) {
     EXPECT_EQ(file.dataForkSize(), 18);
     CFRelease(url);
 
-    // A URL with no file behind it gives an empty spec that names nothing.
+    // A URL with no file behind it gives an empty FSSpec that names nothing.
     CFURLRef none = CFURLCreateFromFileSystemRepresentation(
         kCFAllocatorDefault, reinterpret_cast<const UInt8*>("/tmp/zeqbase_absent/x.ppd"), 25,
         false);
@@ -101,7 +101,7 @@ TEST(FileMac, PPDFileFromURL) {
 }
 
 TEST(FileMac, NameLongerThanASpecHolds) {
-    // The PPD's file name does not fit the 63 bytes of a spec: it still opens.
+    // The PPD's file name does not fit the 63 bytes of an FSSpec: it still opens.
     TempFile dir("");
     std::string leaf = "QW4300_" + std::string(90, 'n') + ".ppd";
     std::string path = "/tmp/" + leaf;

@@ -1,5 +1,5 @@
 // Temporary files for the PPDUtils and parser tests: written on construction, removed on
-// destruction, named by a spec the File Manager made.
+// destruction, named by an FSSpec the File Manager made.
 #pragma once
 
 #include <unistd.h>
@@ -37,7 +37,7 @@ public:
 
     const std::string& Path() const { return mPath; }
 
-    // The spec of the file (an absolute path is accepted as the name).
+    // The FSSpec of the file (an absolute path is accepted as the name).
     FSSpec Spec() const { return SpecFor(mPath); }
 
     static FSSpec SpecFor(const std::string& path) {
@@ -51,7 +51,7 @@ public:
         return spec;
     }
 
-    // The spec's name as a C string (for the volume/directory/name constructors).
+    // The FSSpec's name as a C string (for the volume/directory/name constructors).
     static std::string NameOf(const FSSpec& spec) {
         return std::string(reinterpret_cast<const char*>(spec.name + 1), spec.name[0]);
     }
