@@ -1,15 +1,17 @@
-// Collection Manager stand-in: items in insertion order in a slot vector (removed slots are
-// left dead and compacted away in bulk), a hash index from (tag, id) to slot, and a Fenwick
-// tree over the live flags that turns slots into 1-based indices and back.
+// Collection Manager stand-in: items in insertion order in a slot vector
+// (removed slots are left dead and compacted away in bulk), their bytes in one
+// growing arena (items of up to 8 bytes inside their slot), an open-addressing
+// index from (tag, id) to slot, and a Fenwick tree over the live flags that
+// turns slots into 1-based indices and back.
 #include "platform/Collections.h"
 
 #include "platform/AllocationHook.h"
 #include "platform/MacMemory.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -20,86 +22,30 @@ constexpr uint32_t kFlatVersion = 1;
 constexpr size_t kFlatHeaderSize = 12;
 constexpr size_t kFlatItemHeaderSize = 16;
 
-// The bytes of one item, move-only. Items of up to kInline bytes (flags, numbers, short
-// texts: most items of a settings cache) are kept inside the block itself; larger ones are
-// allocated through the platform allocator. Both count one allocation against the platform's
-// failure hook, so an item fails to be stored on cue whatever its size.
-class Block {
-public:
-    static constexpr size_t kInline = sizeof(uint8_t*);
-
-    Block() : mBytes(nullptr), mSize(0) {}
-    ~Block() { Release(); }
-    Block(Block&& other) noexcept : mSize(other.mSize) {
-        std::memcpy(static_cast<void*>(mInline), other.mInline, kInline);
-        other.mSize = 0;
-    }
-    Block& operator=(Block&& other) noexcept {
-        uint8_t mine[kInline];
-        std::memcpy(mine, mInline, kInline);
-        std::memcpy(static_cast<void*>(mInline), other.mInline, kInline);
-        std::memcpy(static_cast<void*>(other.mInline), mine, kInline);
-        std::swap(mSize, other.mSize);
-        return *this;
-    }
-    Block(const Block&) = delete;
-    Block& operator=(const Block&) = delete;
-
-    // False without memory (the block is then unchanged).
-    bool Assign(const void* bytes, size_t size) {
-        if (size <= kInline) {
-            if (!ZEQPlatformAllocationAllowed()) {
-                return false;
-            }
-            uint8_t copy[kInline];
-            if (size > 0) {
-                std::memcpy(copy, bytes, size);
-            }
-            Release();
-            std::memcpy(mInline, copy, size);
-            mSize = size;
-            return true;
-        }
-        auto* fresh = static_cast<uint8_t*>(ZEQPlatformMalloc(size));
-        if (fresh == nullptr) {
-            return false;
-        }
-        std::memcpy(fresh, bytes, size);
-        Release();
-        mBytes = fresh;
-        mSize = size;
-        return true;
-    }
-    void Clear() { Release(); }
-    const uint8_t* Bytes() const { return mSize <= kInline ? mInline : mBytes; }
-    size_t Size() const { return mSize; }
-
-private:
-    // Frees a heap block; the block is then empty (and inline).
-    void Release() {
-        if (mSize > kInline) {
-            ZEQPlatformFree(mBytes);
-        }
-        mSize = 0;
-    }
-
-    union {
-        uint8_t* mBytes;  // when mSize > kInline
-        uint8_t mInline[kInline];
-    };
-    size_t mSize;
-};
+// Items of up to this many bytes (flags, numbers, short texts: most items of a
+// settings cache) live inside their slot; longer ones in the collection's
+// arena.
+constexpr size_t kInline = 8;
+// The top bit of a slot's length word marks a removed slot (lengths stay below
+// 2^31).
+constexpr uint32_t kDeadBit = 0x80000000u;
 
 struct Slot {
     CollectionTag tag;
     SInt32 id;
     SInt32 attributes;
-    bool live;
-    Block data;
+    uint32_t lengthWord;  // length, plus kDeadBit once removed
+    union {
+        size_t offset;  // into the arena, when the length is above kInline
+        uint8_t inlineBytes[kInline];
+    };
+
+    bool live() const { return (lengthWord & kDeadBit) == 0; }
+    size_t Size() const { return lengthWord & ~kDeadBit; }
 };
 
-// Makes room for one more element, doubling the capacity when full (reserving one more each
-// time would copy the whole vector on every append).
+// Makes room for one more element, doubling the capacity when full (reserving
+// one more each time would copy the whole vector on every append).
 template <typename T>
 void Grow(std::vector<T>& v) {
     if (v.size() == v.capacity()) {
@@ -123,32 +69,9 @@ uint32_t GetU32(const uint8_t* p) {
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-OSErr CopyOut(const Slot& slot, SInt32* itemSize, void* itemData) {
-    size_t length = slot.data.Size();
-    if (itemData == nullptr) {
-        if (itemSize != nullptr) {
-            *itemSize = static_cast<SInt32>(length);
-        }
-        return noErr;
-    }
-    if (itemSize != nullptr) {
-        if (*itemSize < 0) {
-            return paramErr;
-        }
-        if (static_cast<size_t>(*itemSize) < length) {
-            length = static_cast<size_t>(*itemSize);
-        }
-        *itemSize = static_cast<SInt32>(length);
-    }
-    if (length > 0) {
-        std::memcpy(itemData, slot.data.Bytes(), length);
-    }
-    return noErr;
-}
-
-// Open-addressing table from (tag, id) to slot number. The slots hold the keys, so the table
-// holds only slot numbers (plus one; 0 is an empty entry, kRemoved an erased one): no
-// allocation per item, and growth is the only allocation.
+// Open-addressing table from (tag, id) to slot number. The slots hold the keys,
+// so the table holds only slot numbers (plus one; 0 is an empty entry, kRemoved
+// an erased one): no allocation per item, and growth is the only allocation.
 class SlotIndex {
 public:
     static constexpr size_t kNone = static_cast<size_t>(-1);
@@ -169,7 +92,8 @@ public:
         }
     }
 
-    // Room for `count` keys in all; throws std::bad_alloc, changing nothing, without memory.
+    // Room for `count` keys in all; throws std::bad_alloc, changing nothing,
+    // without memory.
     void Reserve(const std::vector<Slot>& slots, size_t count) {
         if (count >= kRemoved - 1) {
             throw std::bad_alloc();
@@ -189,6 +113,36 @@ public:
         }
         mTable.swap(table);
         mRemoved = 0;
+    }
+
+    // The slot of `key` when it is there; otherwise files `slot` (which the
+    // caller then fills with that key) under it and returns kNone. Reserve made
+    // room.
+    size_t FindOrInsert(const std::vector<Slot>& slots, uint64_t key, size_t slot) {
+        const size_t mask = mTable.size() - 1;
+        size_t freeAt = kNone;
+        for (size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
+            const uint32_t entry = mTable[i];
+            if (entry == 0) {
+                if (freeAt == kNone) {
+                    freeAt = i;
+                }
+                break;
+            }
+            if (entry == kRemoved) {
+                if (freeAt == kNone) {
+                    freeAt = i;
+                }
+            } else if (Key(slots[entry - 1].tag, slots[entry - 1].id) == key) {
+                return entry - 1;
+            }
+        }
+        if (mTable[freeAt] == kRemoved) {
+            --mRemoved;
+        }
+        mTable[freeAt] = static_cast<uint32_t>(slot + 1);
+        ++mUsed;
+        return kNone;
     }
 
     // Adds a key that is not in the table yet; Reserve made room.
@@ -225,13 +179,14 @@ public:
         }
     }
 
-    // Files the live slots again in the table as it is (which has room for them): no memory.
+    // Files the live slots again in the table as it is (which has room for them):
+    // no memory.
     void Rebuild(const std::vector<Slot>& slots) {
         std::fill(mTable.begin(), mTable.end(), 0);
         mUsed = 0;
         mRemoved = 0;
         for (size_t n = 0; n < slots.size(); ++n) {
-            if (slots[n].live) {
+            if (slots[n].live()) {
                 Insert(Key(slots[n].tag, slots[n].id), n);
             }
         }
@@ -279,6 +234,104 @@ struct OpaqueCollection {
     SlotIndex index;                  // (tag, id) -> slot
     size_t live = 0;
     SInt32 defaultAttributes = kCollectionDefaultAttributes;
+    // The bytes of the items longer than kInline, back to back. Replaced and
+    // removed bytes stay behind as garbage until they outweigh the rest, and are
+    // then dropped in one copy.
+    uint8_t* arena = nullptr;
+    size_t arenaUsed = 0;
+    size_t arenaCapacity = 0;
+    size_t arenaGarbage = 0;
+
+    OpaqueCollection() = default;
+    OpaqueCollection(const OpaqueCollection&) = delete;
+    OpaqueCollection& operator=(const OpaqueCollection&) = delete;
+    ~OpaqueCollection() { ZEQPlatformFree(arena); }
+
+    const uint8_t* Bytes(const Slot& s) const {
+        return s.Size() <= kInline ? s.inlineBytes : arena + s.offset;
+    }
+
+    // Room for `more` further arena bytes; false (nothing changed) without
+    // memory.
+    bool ReserveArena(size_t more) {
+        if (arenaCapacity - arenaUsed >= more) {
+            return true;
+        }
+        if (more > SIZE_MAX / 2 - arenaUsed) {
+            return false;
+        }
+        size_t capacity =
+            std::max({arenaUsed + more, arenaCapacity * 2, static_cast<size_t>(4096)});
+        auto* grown = static_cast<uint8_t*>(ZEQPlatformRealloc(arena, capacity));
+        if (grown == nullptr) {
+            return false;
+        }
+        arena = grown;
+        arenaCapacity = capacity;
+        return true;
+    }
+
+    // Stores the bytes of a fresh slot; the arena has room for them.
+    void Fill(Slot& s, const void* bytes, size_t size) {
+        s.lengthWord = static_cast<uint32_t>(size);
+        if (size <= kInline) {
+            s.offset = 0;
+            if (size > 0) {
+                std::memcpy(s.inlineBytes, bytes, size);
+            }
+        } else {
+            s.offset = arenaUsed;
+            std::memcpy(arena + arenaUsed, bytes, size);
+            arenaUsed += size;
+        }
+    }
+
+    // Gives a live slot new bytes; false (nothing changed) without memory. Bytes
+    // that fit where the old ones were are written over them.
+    bool Replace(Slot& s, const void* bytes, size_t size) {
+        const size_t old = s.Size();
+        if (size > kInline && (old <= kInline || size > old) && !ReserveArena(size)) {
+            return false;
+        }
+        if (size > kInline && old > kInline && size <= old) {
+            std::memcpy(arena + s.offset, bytes, size);
+            arenaGarbage += old - size;
+            s.lengthWord = static_cast<uint32_t>(size);
+        } else {
+            if (old > kInline) {
+                arenaGarbage += old;
+            }
+            Fill(s, bytes, size);
+        }
+        DropGarbage();
+        return true;
+    }
+
+    // Copies the arena without its garbage once the garbage outweighs the rest;
+    // skipped (the garbage waits for the next chance) without memory.
+    void DropGarbage() {
+        if (arenaGarbage < 4096 || arenaGarbage < arenaUsed / 2) {
+            return;
+        }
+        const size_t kept = arenaUsed - arenaGarbage;
+        auto* fresh = static_cast<uint8_t*>(ZEQPlatformMalloc(kept));
+        if (fresh == nullptr) {
+            return;
+        }
+        size_t at = 0;
+        for (Slot& s : slots) {
+            if (s.live() && s.Size() > kInline) {
+                std::memcpy(fresh + at, arena + s.offset, s.Size());
+                s.offset = at;
+                at += s.Size();
+            }
+        }
+        ZEQPlatformFree(arena);
+        arena = fresh;
+        arenaUsed = at;
+        arenaCapacity = kept == 0 ? 1 : kept;
+        arenaGarbage = 0;
+    }
 
     int32_t Prefix(size_t position) const {
         int32_t sum = 0;
@@ -301,6 +354,9 @@ struct OpaqueCollection {
     size_t SlotOfIndex(SInt32 itemIndex) const {
         if (itemIndex < 1 || static_cast<size_t>(itemIndex) > live) {
             return slots.size();
+        }
+        if (live == slots.size()) {
+            return static_cast<size_t>(itemIndex) - 1;  // no dead slot: indices are slots
         }
         size_t n = fenwick.size() - 1;
         size_t step = 1;
@@ -329,15 +385,23 @@ struct OpaqueCollection {
         return &slots[found];
     }
 
-    // Appends a live item whose bytes are already in `data`. Reserves first so that a failure
-    // (std::bad_alloc) leaves everything unchanged.
-    void Append(CollectionTag tag, SInt32 id, SInt32 attributes, Block&& data) {
+    // Appends a live item. Reserves first, so that running out of memory (false,
+    // or std::bad_alloc from a vector) leaves everything unchanged.
+    bool Append(CollectionTag tag, SInt32 id, SInt32 attributes, const void* bytes, size_t size) {
         Grow(slots);
         Grow(fenwick);
         index.Reserve(slots, index.Size() + 1);
-        index.Insert(Key(tag, id), slots.size());
+        if (size > kInline && !ReserveArena(size)) {
+            return false;
+        }
         // Nothing below allocates.
-        slots.push_back(Slot{tag, id, attributes, true, std::move(data)});
+        index.Insert(Key(tag, id), slots.size());
+        Slot s;
+        s.tag = tag;
+        s.id = id;
+        s.attributes = attributes;
+        Fill(s, bytes, size);
+        slots.push_back(s);
         size_t n = slots.size();
         size_t low = n & (~n + 1);
         // With no dead slot every slot of the node's range (n - low, n] is live.
@@ -345,31 +409,33 @@ struct OpaqueCollection {
         fenwick.push_back(allLive ? static_cast<int32_t>(low)
                                   : 1 + Prefix(n - 1) - Prefix(n - low));
         ++live;
+        return true;
     }
 
     void RemoveSlot(size_t slot) {
         Slot& s = slots[slot];
         index.Erase(slots, Key(s.tag, s.id));
-        s.live = false;
-        s.data.Clear();
+        if (s.Size() > kInline) {
+            arenaGarbage += s.Size();
+        }
+        s.lengthWord = kDeadBit;
         AddAt(slot + 1, -1);
         --live;
         size_t dead = slots.size() - live;
         if (dead > 64 && dead > live) {
             Compact();
         }
+        DropGarbage();
     }
 
-    // Drops dead slots; rebuilds the tree and the index. Shrinking needs no memory, and the
-    // index is rebuilt in place (its buckets stay), so this cannot fail.
+    // Drops dead slots; rebuilds the tree and the index. Shrinking needs no
+    // memory, and the index is rebuilt in place (its buckets stay), so this
+    // cannot fail.
     void Compact() {
         size_t kept = 0;
         for (size_t i = 0; i < slots.size(); ++i) {
-            if (slots[i].live) {
-                if (kept != i) {
-                    slots[kept] = std::move(slots[i]);
-                }
-                ++kept;
+            if (slots[i].live()) {
+                slots[kept++] = slots[i];
             }
         }
         slots.erase(slots.begin() + static_cast<std::ptrdiff_t>(kept), slots.end());
@@ -377,10 +443,12 @@ struct OpaqueCollection {
         RebuildTree();
     }
 
+    // The tree over the slots as they are; never grows past the slots' capacity
+    // plus one.
     void RebuildTree() {
         fenwick.assign(slots.size() + 1, 0);
         for (size_t i = 1; i <= slots.size(); ++i) {
-            fenwick[i] += slots[i - 1].live ? 1 : 0;
+            fenwick[i] += slots[i - 1].live() ? 1 : 0;
             size_t parent = i + (i & (~i + 1));
             if (parent <= slots.size()) {
                 fenwick[parent] += fenwick[i];
@@ -393,27 +461,38 @@ struct OpaqueCollection {
         fenwick.assign(1, 0);
         index.Clear();
         live = 0;
+        arenaUsed = 0;
+        arenaGarbage = 0;
     }
 
-    // Deep copy of the live items into `into` (which must be empty); false without memory.
-    bool CopyInto(OpaqueCollection& into) const {
+    // Copy of the live items into `into` (which must be empty), with `extraItems`
+    // and `extraBytes` more room for items to come; false without memory.
+    bool CopyInto(OpaqueCollection& into, size_t extraItems = 0, size_t extraBytes = 0) const {
+        const size_t bytes = arenaUsed - arenaGarbage;
+        if (extraBytes > SIZE_MAX / 2 - bytes || !into.ReserveArena(bytes + extraBytes)) {
+            return false;
+        }
         try {
-            into.slots.reserve(live);
-            into.fenwick.reserve(live + 1);
-            into.index.Reserve(into.slots, live);
-            for (const Slot& s : slots) {
-                if (!s.live) {
-                    continue;
-                }
-                Block copy;
-                if (!copy.Assign(s.data.Bytes(), s.data.Size())) {
-                    return false;
-                }
-                into.Append(s.tag, s.id, s.attributes, std::move(copy));
+            if (!ZEQPlatformAllocationAllowed()) {
+                return false;
             }
+            into.slots.reserve(live + extraItems);
+            into.fenwick.reserve(live + extraItems + 1);
+            into.index.Reserve(into.slots, live + extraItems);
         } catch (const std::bad_alloc&) {
             return false;
         }
+        // Nothing below allocates.
+        for (const Slot& s : slots) {
+            if (s.live()) {
+                Slot copy = s;
+                into.Fill(copy, Bytes(s), s.Size());
+                into.index.Insert(Key(s.tag, s.id), into.slots.size());
+                into.slots.push_back(copy);
+            }
+        }
+        into.live = into.slots.size();
+        into.RebuildTree();
         into.defaultAttributes = defaultAttributes;
         return true;
     }
@@ -424,8 +503,39 @@ struct OpaqueCollection {
         index.Swap(other.index);
         std::swap(live, other.live);
         std::swap(defaultAttributes, other.defaultAttributes);
+        std::swap(arena, other.arena);
+        std::swap(arenaUsed, other.arenaUsed);
+        std::swap(arenaCapacity, other.arenaCapacity);
+        std::swap(arenaGarbage, other.arenaGarbage);
     }
 };
+
+namespace {
+
+OSErr CopyOut(const OpaqueCollection& c, const Slot& slot, SInt32* itemSize, void* itemData) {
+    size_t length = slot.Size();
+    if (itemData == nullptr) {
+        if (itemSize != nullptr) {
+            *itemSize = static_cast<SInt32>(length);
+        }
+        return noErr;
+    }
+    if (itemSize != nullptr) {
+        if (*itemSize < 0) {
+            return paramErr;
+        }
+        if (static_cast<size_t>(*itemSize) < length) {
+            length = static_cast<size_t>(*itemSize);
+        }
+        *itemSize = static_cast<SInt32>(length);
+    }
+    if (length > 0) {
+        std::memcpy(itemData, c.Bytes(slot), length);
+    }
+    return noErr;
+}
+
+}  // namespace
 
 Collection NewCollection(void) {
     if (!ZEQPlatformAllocationAllowed()) {
@@ -499,14 +609,20 @@ OSErr AddCollectionItem(Collection c, CollectionTag tag, SInt32 id, SInt32 itemS
         if (existing->attributes & kCollectionLockMask) {
             return collectionItemLockedErr;
         }
-        return existing->data.Assign(itemData, static_cast<size_t>(itemSize)) ? noErr : memFullErr;
+        // Every stored item counts one allocation against the failure hook,
+        // wherever its bytes go.
+        if (!ZEQPlatformAllocationAllowed()) {
+            return memFullErr;
+        }
+        return c->Replace(*existing, itemData, static_cast<size_t>(itemSize)) ? noErr : memFullErr;
     }
-    Block data;
-    if (!data.Assign(itemData, static_cast<size_t>(itemSize))) {
+    if (!ZEQPlatformAllocationAllowed()) {
         return memFullErr;
     }
     try {
-        c->Append(tag, id, c->defaultAttributes, std::move(data));
+        if (!c->Append(tag, id, c->defaultAttributes, itemData, static_cast<size_t>(itemSize))) {
+            return memFullErr;
+        }
     } catch (const std::bad_alloc&) {
         return memFullErr;
     }
@@ -522,7 +638,7 @@ OSErr GetCollectionItem(Collection c, CollectionTag tag, SInt32 id, SInt32* item
     if (slot == nullptr) {
         return collectionItemNotFoundErr;
     }
-    return CopyOut(*slot, itemSize, itemData);
+    return CopyOut(*c, *slot, itemSize, itemData);
 }
 
 OSErr RemoveCollectionItem(Collection c, CollectionTag tag, SInt32 id) {
@@ -568,7 +684,7 @@ OSErr GetCollectionItemInfo(Collection c, CollectionTag tag, SInt32 id, SInt32* 
         *itemIndex = c->IndexOfSlot(slotIndex);
     }
     if (itemSize != nullptr) {
-        *itemSize = static_cast<SInt32>(slot->data.Size());
+        *itemSize = static_cast<SInt32>(slot->Size());
     }
     if (attributes != nullptr) {
         *attributes = slot->attributes;
@@ -589,7 +705,10 @@ OSErr ReplaceIndexedCollectionItem(Collection c, SInt32 itemIndex, SInt32 itemSi
     if (s.attributes & kCollectionLockMask) {
         return collectionItemLockedErr;
     }
-    return s.data.Assign(itemData, static_cast<size_t>(itemSize)) ? noErr : memFullErr;
+    if (!ZEQPlatformAllocationAllowed()) {
+        return memFullErr;
+    }
+    return c->Replace(s, itemData, static_cast<size_t>(itemSize)) ? noErr : memFullErr;
 }
 
 OSErr GetIndexedCollectionItem(Collection c, SInt32 itemIndex, SInt32* itemSize, void* itemData) {
@@ -600,7 +719,7 @@ OSErr GetIndexedCollectionItem(Collection c, SInt32 itemIndex, SInt32* itemSize,
     if (slot >= c->slots.size()) {
         return collectionIndexRangeErr;
     }
-    return CopyOut(c->slots[slot], itemSize, itemData);
+    return CopyOut(*c, c->slots[slot], itemSize, itemData);
 }
 
 OSErr RemoveIndexedCollectionItem(Collection c, SInt32 itemIndex) {
@@ -649,7 +768,7 @@ OSErr GetIndexedCollectionItemInfo(Collection c, SInt32 itemIndex, CollectionTag
         *id = s.id;
     }
     if (itemSize != nullptr) {
-        *itemSize = static_cast<SInt32>(s.data.Size());
+        *itemSize = static_cast<SInt32>(s.Size());
     }
     if (attributes != nullptr) {
         *attributes = s.attributes;
@@ -662,7 +781,7 @@ Boolean CollectionTagExists(Collection c, CollectionTag tag) {
         return false;
     }
     for (const Slot& s : c->slots) {
-        if (s.live && s.tag == tag) {
+        if (s.live() && s.tag == tag) {
             return true;
         }
     }
@@ -678,8 +797,8 @@ OSErr FlattenCollectionToHdl(Collection aCollection, Handle flattened) {
     }
     size_t total = kFlatHeaderSize;
     for (const Slot& s : aCollection->slots) {
-        if (s.live) {
-            total += kFlatItemHeaderSize + s.data.Size();
+        if (s.live()) {
+            total += kFlatItemHeaderSize + s.Size();
         }
     }
     SetHandleSize(flattened, static_cast<Size>(total));
@@ -693,17 +812,18 @@ OSErr FlattenCollectionToHdl(Collection aCollection, Handle flattened) {
     PutU32(p + 8, static_cast<uint32_t>(aCollection->live));
     p += kFlatHeaderSize;
     for (const Slot& s : aCollection->slots) {
-        if (!s.live) {
+        if (!s.live()) {
             continue;
         }
         PutU32(p, s.tag);
         PutU32(p + 4, static_cast<uint32_t>(s.id));
         PutU32(p + 8, static_cast<uint32_t>(s.attributes));
-        PutU32(p + 12, static_cast<uint32_t>(s.data.Size()));
+        const size_t length = s.Size();
+        PutU32(p + 12, static_cast<uint32_t>(length));
         p += kFlatItemHeaderSize;
-        if (s.data.Size() > 0) {
-            std::memcpy(p, s.data.Bytes(), s.data.Size());
-            p += s.data.Size();
+        if (length > 0) {
+            std::memcpy(p, aCollection->Bytes(s), length);
+            p += length;
         }
     }
     return noErr;
@@ -723,7 +843,8 @@ OSErr UnflattenCollectionFromHdl(Collection aCollection, Handle flattened) {
     size_t size = static_cast<size_t>(handleSize);
     const auto* bytes = reinterpret_cast<const uint8_t*>(*flattened);
 
-    // Check the whole block before touching the collection.
+    // Check the whole block before touching the collection, adding up the arena
+    // bytes the items will need on the way.
     if (size < kFlatHeaderSize) {
         return paramErr;
     }
@@ -735,13 +856,16 @@ OSErr UnflattenCollectionFromHdl(Collection aCollection, Handle flattened) {
     if (count > remaining / kFlatItemHeaderSize) {
         return paramErr;
     }
+    const bool checkLocks = aCollection->live > 0;
+    size_t arenaBytes = 0;
     size_t offset = kFlatHeaderSize;
     bool replacesLocked = false;
     for (uint32_t i = 0; i < count; ++i) {
         if (size - offset < kFlatItemHeaderSize) {
             return paramErr;
         }
-        uint32_t length = GetU32(bytes + offset + 12);
+        const uint8_t* header = bytes + offset;
+        uint32_t length = GetU32(header + 12);
         if (length > static_cast<uint32_t>(INT32_MAX)) {
             return paramErr;
         }
@@ -749,10 +873,15 @@ OSErr UnflattenCollectionFromHdl(Collection aCollection, Handle flattened) {
         if (size - offset < length) {
             return paramErr;
         }
-        Slot* existing = aCollection->Find(GetU32(bytes + offset - 16),
-                                           static_cast<SInt32>(GetU32(bytes + offset - 12)));
-        if (existing != nullptr && (existing->attributes & kCollectionLockMask)) {
-            replacesLocked = true;
+        if (length > kInline) {
+            arenaBytes += length;  // no more than the block's size in all
+        }
+        if (checkLocks) {
+            Slot* existing =
+                aCollection->Find(GetU32(header), static_cast<SInt32>(GetU32(header + 4)));
+            if (existing != nullptr && (existing->attributes & kCollectionLockMask)) {
+                replacesLocked = true;
+            }
         }
         offset += length;
     }
@@ -763,42 +892,52 @@ OSErr UnflattenCollectionFromHdl(Collection aCollection, Handle flattened) {
         return collectionItemLockedErr;
     }
 
-    // Build the result beside the collection and swap it in, so that running out of memory
-    // half way leaves the collection as it was.
+    // Build the result beside the collection and swap it in, so that running out
+    // of memory half way leaves the collection as it was. All the room it needs
+    // is reserved first (the arena holds every item's bytes, even those a later
+    // duplicate replaces), so nothing allocates once the items are being added.
     OpaqueCollection result;
-    if (!aCollection->CopyInto(result)) {
+    if (!aCollection->CopyInto(result, count, arenaBytes)) {
         return memFullErr;
     }
-    try {
-        result.slots.reserve(result.slots.size() + count);
-        result.fenwick.reserve(result.fenwick.size() + count);
-        result.index.Reserve(result.slots, result.index.Size() + count);
-        offset = kFlatHeaderSize;
-        for (uint32_t i = 0; i < count; ++i) {
-            const uint8_t* header = bytes + offset;
-            CollectionTag tag = GetU32(header);
-            auto id = static_cast<SInt32>(GetU32(header + 4));
-            auto attributes = static_cast<SInt32>(GetU32(header + 8));
-            uint32_t length = GetU32(header + 12);
-            offset += kFlatItemHeaderSize;
-            Slot* existing = result.Find(tag, id);
-            if (existing != nullptr) {
-                if (!existing->data.Assign(bytes + offset, length)) {
-                    return memFullErr;
-                }
-                existing->attributes = attributes;
+    offset = kFlatHeaderSize;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint8_t* header = bytes + offset;
+        CollectionTag tag = GetU32(header);
+        auto id = static_cast<SInt32>(GetU32(header + 4));
+        auto attributes = static_cast<SInt32>(GetU32(header + 8));
+        uint32_t length = GetU32(header + 12);
+        offset += kFlatItemHeaderSize;
+        const size_t existing =
+            result.index.FindOrInsert(result.slots, Key(tag, id), result.slots.size());
+        if (existing != SlotIndex::kNone) {
+            // A later item of the block replaces the earlier one: in place when it
+            // fits, else appended to the arena's reserved room.
+            Slot& s = result.slots[existing];
+            const size_t old = s.Size();
+            if (length > kInline && old > kInline && length <= old) {
+                std::memcpy(result.arena + s.offset, bytes + offset, length);
+                result.arenaGarbage += old - length;
+                s.lengthWord = length;
             } else {
-                Block data;
-                if (!data.Assign(bytes + offset, length)) {
-                    return memFullErr;
+                if (old > kInline) {
+                    result.arenaGarbage += old;
                 }
-                result.Append(tag, id, attributes, std::move(data));
+                result.Fill(s, bytes + offset, length);
             }
-            offset += length;
+            s.attributes = attributes;
+        } else {
+            Slot s;
+            s.tag = tag;
+            s.id = id;
+            s.attributes = attributes;
+            result.Fill(s, bytes + offset, length);
+            result.slots.push_back(s);
         }
-    } catch (const std::bad_alloc&) {
-        return memFullErr;
+        offset += length;
     }
+    result.live = result.slots.size();
+    result.RebuildTree();
     result.defaultAttributes = aCollection->defaultAttributes;
     aCollection->Swap(result);
     return noErr;
