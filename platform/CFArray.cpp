@@ -7,22 +7,8 @@
 
 #include "platform/CFInternal.h"
 
-namespace {
-
-const void* TypeRetain(CFAllocatorRef, const void* value) {
-    return CFRetain(value);
-}
-void TypeRelease(CFAllocatorRef, const void* value) {
-    CFRelease(value);
-}
-Boolean TypeEqual(const void* a, const void* b) {
-    return CFEqual(a, b);
-}
-
-}  // namespace
-
-const CFArrayCallBacks kCFTypeArrayCallBacks = {0, TypeRetain, TypeRelease, CFCopyDescription,
-                                                TypeEqual};
+const CFArrayCallBacks kCFTypeArrayCallBacks = {0, cfinternal::TypeRetain, cfinternal::TypeRelease,
+                                                CFCopyDescription, cfinternal::TypeEqual};
 
 struct __CFArray : __CFType {
     __CFArray() : __CFType(kCFTypeIDArray) {}

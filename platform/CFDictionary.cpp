@@ -11,18 +11,11 @@
 
 namespace {
 
-const void* TypeRetain(CFAllocatorRef, const void* value) {
-    return CFRetain(value);
-}
-void TypeRelease(CFAllocatorRef, const void* value) {
-    CFRelease(value);
-}
-Boolean TypeEqual(const void* a, const void* b) {
-    return CFEqual(a, b);
-}
-CFHashCode TypeHash(const void* value) {
-    return CFHash(value);
-}
+using cfinternal::TypeEqual;
+using cfinternal::TypeHash;
+using cfinternal::TypeRelease;
+using cfinternal::TypeRetain;
+
 const void* CopyStringRetain(CFAllocatorRef, const void* value) {
     if (cfinternal::IsA(value, kCFTypeIDString))
         return CFStringCreateCopy(nullptr, static_cast<CFStringRef>(value));

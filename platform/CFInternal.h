@@ -78,4 +78,19 @@ CFStringRef StringFromUTF8(const std::string& utf8);
 // The UTF-8 form of a string (empty for null or a lone surrogate).
 std::string UTF8FromString(CFStringRef s);
 
+// The callbacks of the kCFType... callback sets of arrays and dictionaries: retain, release,
+// compare and hash as CFRetain, CFRelease, CFEqual and CFHash do.
+inline const void* TypeRetain(CFAllocatorRef, const void* value) {
+    return CFRetain(value);
+}
+inline void TypeRelease(CFAllocatorRef, const void* value) {
+    CFRelease(value);
+}
+inline Boolean TypeEqual(const void* a, const void* b) {
+    return CFEqual(a, b);
+}
+inline CFHashCode TypeHash(const void* value) {
+    return CFHash(value);
+}
+
 }  // namespace cfinternal
