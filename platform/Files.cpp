@@ -280,6 +280,25 @@ int FileDescriptor(short refNum) {
     return t.openFiles[static_cast<size_t>(refNum) - 1];
 }
 
+// The checks FSRead and FSWrite share: *fd becomes the descriptor behind refNum, or the
+// result is the error for a missing count (paramErr), an unknown reference number (rfNumErr)
+// or a bad count or buffer (paramErr), with *count set to 0 for the last two.
+OSErr TransferDescriptor(short refNum, long* count, const void* buffPtr, int* fd) {
+    if (count == nullptr) {
+        return paramErr;
+    }
+    *fd = FileDescriptor(refNum);
+    if (*fd < 0) {
+        *count = 0;
+        return rfNumErr;
+    }
+    if (*count < 0 || (buffPtr == nullptr && *count > 0)) {
+        *count = 0;
+        return paramErr;
+    }
+    return noErr;
+}
+
 }  // namespace
 
 OSErr FSMakeFSSpec(short vRefNum, long dirID, ConstStr255Param fileName, FSSpec* spec) {
@@ -426,17 +445,10 @@ OSErr FSpOpenDF(const FSSpec* spec, SInt8 permission, short* refNum) {
 }
 
 OSErr FSRead(short refNum, long* count, void* buffPtr) {
-    if (count == nullptr) {
-        return paramErr;
-    }
-    int fd = FileDescriptor(refNum);
-    if (fd < 0) {
-        *count = 0;
-        return rfNumErr;
-    }
-    if (*count < 0 || (buffPtr == nullptr && *count > 0)) {
-        *count = 0;
-        return paramErr;
+    int fd = -1;
+    OSErr err = TransferDescriptor(refNum, count, buffPtr, &fd);
+    if (err != noErr) {
+        return err;
     }
     size_t wanted = static_cast<size_t>(*count);
     size_t done = 0;
@@ -460,17 +472,10 @@ OSErr FSRead(short refNum, long* count, void* buffPtr) {
 }
 
 OSErr FSWrite(short refNum, long* count, const void* buffPtr) {
-    if (count == nullptr) {
-        return paramErr;
-    }
-    int fd = FileDescriptor(refNum);
-    if (fd < 0) {
-        *count = 0;
-        return rfNumErr;
-    }
-    if (*count < 0 || (buffPtr == nullptr && *count > 0)) {
-        *count = 0;
-        return paramErr;
+    int fd = -1;
+    OSErr err = TransferDescriptor(refNum, count, buffPtr, &fd);
+    if (err != noErr) {
+        return err;
     }
     size_t wanted = static_cast<size_t>(*count);
     size_t done = 0;
