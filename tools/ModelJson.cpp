@@ -27,20 +27,15 @@
 
 using json = nlohmann::ordered_json;
 
+AllElementsVisible::AllElementsVisible() : mSaved(ZEQPPD::Options()) {
+    ZEQPPD::Options(kDisplayAll);
+}
+
+AllElementsVisible::~AllElementsVisible() {
+    ZEQPPD::Options(mSaved);
+}
+
 namespace {
-
-// Sets the process-wide display options to 3 for the lifetime of the object, so that walks
-// over the containers see every element, and puts the old value back.
-class AllElementsVisible {
-public:
-    AllElementsVisible() : mSaved(ZEQPPD::Options()) { ZEQPPD::Options(kDisplayAll); }
-    ~AllElementsVisible() { ZEQPPD::Options(mSaved); }
-    AllElementsVisible(const AllElementsVisible&) = delete;
-    AllElementsVisible& operator=(const AllElementsVisible&) = delete;
-
-private:
-    _DISPLAY_OPTIONS_ mSaved;
-};
 
 // The shortcut collection walks only its popups; the dump lists every entry, so it reads the
 // list itself through a member pointer taken in a derived class.

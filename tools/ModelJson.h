@@ -6,10 +6,25 @@
 
 #include <nlohmann/json.hpp>
 
+#include "PPDObjects/PPDXTypes.h"
 #include "platform/CFBase.h"
 
 class ZEQPPD;
 class PPDXControl;
+
+// Sets the process-wide display options to 3 for the lifetime of the object, so that walks and
+// look-ups over the containers see every element whatever its parent and visibility, and puts
+// the old value back.
+class AllElementsVisible {
+public:
+    AllElementsVisible();
+    ~AllElementsVisible();
+    AllElementsVisible(const AllElementsVisible&) = delete;
+    AllElementsVisible& operator=(const AllElementsVisible&) = delete;
+
+private:
+    _DISPLAY_OPTIONS_ mSaved;
+};
 
 // UTF-8 text of a Core Foundation string; "" for null.
 std::string CFStringToUtf8(CFStringRef text);

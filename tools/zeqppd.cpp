@@ -43,19 +43,6 @@ const ZeqppdCommand kCommands[] = {
      DeclareCache},
 };
 
-// Sets the process-wide display options to 3 while a command runs, so that walks and look-ups
-// see every control, whatever its parent and visibility.
-class AllDisplayed {
-public:
-    AllDisplayed() : mSaved(ZEQPPD::Options()) { ZEQPPD::Options(kDisplayAll); }
-    ~AllDisplayed() { ZEQPPD::Options(mSaved); }
-    AllDisplayed(const AllDisplayed&) = delete;
-    AllDisplayed& operator=(const AllDisplayed&) = delete;
-
-private:
-    _DISPLAY_OPTIONS_ mSaved;
-};
-
 // The control with exactly `keyword`, the first in flat-list order. A keyword given without
 // its leading "*" is also looked up with it, so that "PageSize" finds "*PageSize".
 PPDXControl* FindControl(ZEQPPD& ppd, const std::string& keyword) {
@@ -63,7 +50,7 @@ PPDXControl* FindControl(ZEQPPD& ppd, const std::string& keyword) {
     if (controls == nullptr || keyword.empty()) {
         return nullptr;
     }
-    AllDisplayed all;
+    AllElementsVisible all;
     CNTL_TYPE type = kUnknownControl;
     PPDXControl* control = controls->Find(keyword.c_str(), type, true);
     if (control == nullptr && keyword[0] != '*') {
@@ -229,7 +216,7 @@ int RunEmit(const EmitArgs& args) {
     if (!ppd) {
         return kExitUsage;
     }
-    AllDisplayed all;
+    AllElementsVisible all;
     std::set<PPDXControl*> named;
     for (const auto& [keyword, value] : assignments) {
         PPDXControl* control = FindControl(*ppd, keyword);
@@ -313,7 +300,7 @@ int RunConstraints(const ConstraintArgs& args) {
     if (!ppd) {
         return kExitUsage;
     }
-    AllDisplayed all;
+    AllElementsVisible all;
     PPDXControl* control = FindControl(*ppd, args.keyword);
     if (control == nullptr) {
         ReportError(args.file, "no control " + args.keyword);
