@@ -34,6 +34,16 @@ void ExpectRejected(const std::string& xml) {
     CFRelease(data);
 }
 
+// `head` followed by `depth` nested empty arrays.
+std::string NestedArrays(const std::string& head, int depth) {
+    std::string xml = head;
+    for (int i = 0; i < depth; ++i)
+        xml += "<array>";
+    for (int i = 0; i < depth; ++i)
+        xml += "</array>";
+    return xml;
+}
+
 }  // namespace
 
 TEST(CFPropertyListTest, WritesThePublishedFormatAndReadsItBack) {
@@ -150,12 +160,7 @@ TEST(CFPropertyListTest, HostileInputGivesNullAndAnError) {
     ExpectRejected(head + "<unknown/></plist>");
     ExpectRejected("bplist00\x01\x02");
     ExpectRejected(head + "<string>\xC3(</string></plist>");
-    std::string deep = head;
-    for (int i = 0; i < 100000; ++i)
-        deep += "<array>";
-    for (int i = 0; i < 100000; ++i)
-        deep += "</array>";
-    ExpectRejected(deep + "</plist>");
+    ExpectRejected(NestedArrays(head, 100000) + "</plist>");
     std::string dicts = head;
     for (int i = 0; i < 600; ++i)
         dicts += "<dict><key>k</key>";
@@ -169,12 +174,7 @@ TEST(CFPropertyListTest, HostileInputGivesNullAndAnError) {
     ExpectRejected(head + "<dict><key>&#00;</key><true/></dict></plist>");
 
     // Nesting within the limit is fine, and a repeated key keeps one entry.
-    std::string fine = head;
-    for (int i = 0; i < 100; ++i)
-        fine += "<array>";
-    for (int i = 0; i < 100; ++i)
-        fine += "</array>";
-    CFDataRef data = DataOf(fine + "</plist>");
+    CFDataRef data = DataOf(NestedArrays(head, 100) + "</plist>");
     CFPropertyListRef plist = CFPropertyListCreateFromXMLData(nullptr, data, 0, nullptr);
     EXPECT_NE(plist, nullptr);
     if (plist)

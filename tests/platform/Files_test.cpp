@@ -50,6 +50,11 @@ protected:
     static std::string Name(const FSSpec& spec) {
         return std::string(reinterpret_cast<const char*>(spec.name + 1), spec.name[0]);
     }
+    static CFURLRef Url(const std::string& path) {
+        return CFURLCreateFromFileSystemRepresentation(nullptr,
+                                                       reinterpret_cast<const UInt8*>(path.c_str()),
+                                                       static_cast<CFIndex>(path.size()), false);
+    }
 
     std::string mDir;
     std::string mContent;
@@ -242,9 +247,7 @@ TEST_F(FilesTest, LongNamesOpenThroughTheirAlias) {
     FSClose(refNum);
 
     // Through a URL: the catalogue gives the same FSSpec, and the full name in UTF-16.
-    CFURLRef url = CFURLCreateFromFileSystemRepresentation(
-        nullptr, reinterpret_cast<const UInt8*>(path.c_str()), static_cast<CFIndex>(path.size()),
-        false);
+    CFURLRef url = Url(path);
     ASSERT_NE(url, nullptr);
     FSRef ref;
     ASSERT_TRUE(CFURLGetFSRef(url, &ref));
@@ -271,9 +274,7 @@ TEST_F(FilesTest, LongNamesOpenThroughTheirAlias) {
 
 TEST_F(FilesTest, UrlsOfMissingFilesHaveNoReference) {
     std::string path = mDir + "/absent.ppd";
-    CFURLRef url = CFURLCreateFromFileSystemRepresentation(
-        nullptr, reinterpret_cast<const UInt8*>(path.c_str()), static_cast<CFIndex>(path.size()),
-        false);
+    CFURLRef url = Url(path);
     ASSERT_NE(url, nullptr);
     FSRef ref;
     EXPECT_FALSE(CFURLGetFSRef(url, &ref));

@@ -122,47 +122,40 @@ TEST(TextEncodingConverter, CharacterCutBetweenCalls) {
     ASSERT_EQ(TECCreateConverter(&c, kTextEncodingShiftJIS, kUTF8), noErr);
     unsigned char out[32];
     ByteCount read = 0, written = 0;
+    auto feed = [&](const std::string& in, ByteCount room = sizeof out) {
+        return TECConvertText(c, reinterpret_cast<ConstTextPtr>(in.data()), in.size(), &read, out,
+                              room, &written);
+    };
+    auto text = [&] { return std::string(reinterpret_cast<char*>(out), written); };
     // The first byte of a two-byte character is read and held.
-    EXPECT_EQ(TECConvertText(c, reinterpret_cast<ConstTextPtr>("a\x93"), 2, &read, out, sizeof out,
-                             &written),
-              noErr);
+    EXPECT_EQ(feed("a\x93"), noErr);
     EXPECT_EQ(read, 2u);
-    ASSERT_EQ(written, 1u);
-    EXPECT_EQ(out[0], 'a');
+    EXPECT_EQ(text(), "a");
     // The next input completes it.
-    EXPECT_EQ(TECConvertText(c,
-                             reinterpret_cast<ConstTextPtr>("\xFA"
-                                                            "b\x96"),
-                             3, &read, out, sizeof out, &written),
+    EXPECT_EQ(feed("\xFA"
+                   "b\x96"),
               noErr);
     EXPECT_EQ(read, 3u);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(out), written),
+    EXPECT_EQ(text(),
               "\xE6\x97\xA5"
               "b");
     // A full buffer while completing the held character keeps it held.
-    EXPECT_EQ(TECConvertText(c, reinterpret_cast<ConstTextPtr>("\x7B"), 1, &read, out, 2, &written),
-              kTECOutputBufferFullStatus);
+    EXPECT_EQ(feed("\x7B", 2), kTECOutputBufferFullStatus);
     EXPECT_EQ(read, 0u);
-    EXPECT_EQ(TECConvertText(c, reinterpret_cast<ConstTextPtr>("\x7B"), 1, &read, out, sizeof out,
-                             &written),
-              noErr);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(out), written), "\xE6\x9C\xAC");
+    EXPECT_EQ(feed("\x7B"), noErr);
+    EXPECT_EQ(text(), "\xE6\x9C\xAC");
 
     // Text that ends inside a character: the flush reports it and drops the bytes.
-    EXPECT_EQ(TECConvertText(c, reinterpret_cast<ConstTextPtr>("\x93"), 1, &read, out, sizeof out,
-                             &written),
-              noErr);
+    EXPECT_EQ(feed("\x93"), noErr);
     EXPECT_EQ(TECFlushText(c, out, sizeof out, &written), kTECPartialCharErr);
     EXPECT_EQ(written, 0u);
     EXPECT_EQ(TECFlushText(c, out, sizeof out, &written), noErr);
 
     // Clearing the context forgets a held byte: the next text starts afresh.
-    TECConvertText(c, reinterpret_cast<ConstTextPtr>("\x93"), 1, &read, out, sizeof out, &written);
+    feed("\x93");
     EXPECT_EQ(TECClearConverterContextInfo(c), noErr);
-    EXPECT_EQ(TECConvertText(c, reinterpret_cast<ConstTextPtr>("ok"), 2, &read, out, sizeof out,
-                             &written),
-              noErr);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(out), written), "ok");
+    EXPECT_EQ(feed("ok"), noErr);
+    EXPECT_EQ(text(), "ok");
     TECDisposeConverter(c);
 }
 
