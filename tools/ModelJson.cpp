@@ -67,24 +67,16 @@ std::vector<PPDXControl*> AllControls(PPDXControls* controls) {
     return result;
 }
 
-std::vector<PPDXGroup*> AllGroups(PPDXGroups* groups) {
-    std::vector<PPDXGroup*> result;
-    if (groups == nullptr) {
+// The items of a group or property-page collection (First, then Next until null), in order;
+// none for a null collection.
+template <class Collection>
+auto AllItems(Collection* items) {
+    std::vector<decltype(items->First())> result;
+    if (items == nullptr) {
         return result;
     }
-    for (PPDXGroup* g = groups->First(); g != nullptr; g = groups->Next()) {
-        result.push_back(g);
-    }
-    return result;
-}
-
-std::vector<PPDXProperty*> AllPages(PPDXProperties* pages) {
-    std::vector<PPDXProperty*> result;
-    if (pages == nullptr) {
-        return result;
-    }
-    for (PPDXProperty* p = pages->First(); p != nullptr; p = pages->Next()) {
-        result.push_back(p);
+    for (auto* item = items->First(); item != nullptr; item = items->Next()) {
+        result.push_back(item);
     }
     return result;
 }
@@ -356,13 +348,13 @@ json ModelToJson(ZEQPPD& ppd, const std::string& file) {
     model["errors"] = ErrorsToJson(ppd.GetErrors());
 
     json pages = json::array();
-    for (PPDXProperty* page : AllPages(ppd.GetProperties())) {
+    for (PPDXProperty* page : AllItems(ppd.GetProperties())) {
         pages.push_back(PageToJson(page));
     }
     model["properties"] = std::move(pages);
 
     json groups = json::array();
-    for (PPDXGroup* group : AllGroups(ppd.GetGroups())) {
+    for (PPDXGroup* group : AllItems(ppd.GetGroups())) {
         groups.push_back(GroupToJson(group));
     }
     model["groups"] = std::move(groups);
@@ -413,7 +405,7 @@ void WriteModelText(FILE* out, ZEQPPD& ppd, const std::string& file) {
     // Page -> scroll pane -> roll-downs -> controls; what was printed is remembered so that
     // the rest can be listed afterwards.
     std::unordered_set<const void*> shown;
-    for (PPDXProperty* page : AllPages(ppd.GetProperties())) {
+    for (PPDXProperty* page : AllItems(ppd.GetProperties())) {
         std::fprintf(out, "Property page %s", Text(page->Keyword()));
         WriteElementTail(out, page);
         if (!page->ShowInPrintProp()) {
@@ -429,7 +421,7 @@ void WriteModelText(FILE* out, ZEQPPD& ppd, const std::string& file) {
         }
         WriteGroupLine(out, pane, 1);
         shown.insert(pane);
-        for (PPDXGroup* group : AllGroups(pane->RollDowns())) {
+        for (PPDXGroup* group : AllItems(pane->RollDowns())) {
             WriteGroupLine(out, group, 2);
             shown.insert(group);
             if (auto* rollDown = dynamic_cast<PPDXRollDown*>(group)) {
@@ -441,7 +433,7 @@ void WriteModelText(FILE* out, ZEQPPD& ppd, const std::string& file) {
         }
     }
     bool heading = false;
-    for (PPDXGroup* group : AllGroups(ppd.GetGroups())) {
+    for (PPDXGroup* group : AllItems(ppd.GetGroups())) {
         if (shown.count(group) != 0) {
             continue;
         }
