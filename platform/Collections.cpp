@@ -69,32 +69,41 @@ uint32_t GetU32(const uint8_t* p) {
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-// Open-addressing table from (tag, id) to slot number. The slots hold the keys,
-// so the table holds only slot numbers (plus one; 0 is an empty entry, kRemoved
-// an erased one): no allocation per item, and growth is the only allocation.
+// Open-addressing table from (tag, id) to slot number. The slots hold the keys, so an entry
+// holds only the slot number (plus one; 0 is an empty entry, kRemoved an erased one) and the
+// low 32 bits of the key's hash: a probe passes other keys without reading their slots, and
+// growing the table re-files the entries without reading any slot. No allocation per item;
+// growth is the only allocation.
 class SlotIndex {
 public:
     static constexpr size_t kNone = static_cast<size_t>(-1);
+
+    static uint64_t Hash(uint64_t key) {
+        key ^= key >> 31;
+        key *= 0x9E3779B97F4A7C15ull;
+        return key ^ (key >> 29);
+    }
 
     size_t Find(const std::vector<Slot>& slots, uint64_t key) const {
         if (mTable.empty()) {
             return kNone;
         }
+        const uint32_t hash = static_cast<uint32_t>(Hash(key));
         const size_t mask = mTable.size() - 1;
-        for (size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
-            const uint32_t entry = mTable[i];
-            if (entry == 0) {
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            const Entry entry = mTable[i];
+            if (entry.slot == 0) {
                 return kNone;
             }
-            if (entry != kRemoved && Key(slots[entry - 1].tag, slots[entry - 1].id) == key) {
-                return entry - 1;
+            if (entry.hash == hash && entry.slot != kRemoved &&
+                Key(slots[entry.slot - 1].tag, slots[entry.slot - 1].id) == key) {
+                return entry.slot - 1;
             }
         }
     }
 
-    // Room for `count` keys in all; throws std::bad_alloc, changing nothing,
-    // without memory.
-    void Reserve(const std::vector<Slot>& slots, size_t count) {
+    // Room for `count` keys in all; throws std::bad_alloc, changing nothing, without memory.
+    void Reserve(size_t count) {
         if (count >= kRemoved - 1) {
             throw std::bad_alloc();
         }
@@ -105,55 +114,62 @@ public:
         while (size < count * 2 + 2) {
             size *= 2;
         }
-        std::vector<uint32_t> table(size, 0);
-        for (uint32_t entry : mTable) {
-            if (entry != 0 && entry != kRemoved) {
-                Place(table, Key(slots[entry - 1].tag, slots[entry - 1].id), entry);
+        std::vector<Entry> table(size, Entry{0, 0});
+        const size_t mask = size - 1;
+        for (Entry entry : mTable) {
+            if (entry.slot != 0 && entry.slot != kRemoved) {
+                size_t i = entry.hash & mask;
+                while (table[i].slot != 0) {
+                    i = (i + 1) & mask;
+                }
+                table[i] = entry;
             }
         }
         mTable.swap(table);
         mRemoved = 0;
     }
 
-    // The slot of `key` when it is there; otherwise files `slot` (which the
-    // caller then fills with that key) under it and returns kNone. Reserve made
-    // room.
+    // The slot of `key` when it is there; otherwise files `slot` (which the caller then fills
+    // with that key) under it and returns kNone. Reserve made room.
     size_t FindOrInsert(const std::vector<Slot>& slots, uint64_t key, size_t slot) {
+        const uint32_t hash = static_cast<uint32_t>(Hash(key));
         const size_t mask = mTable.size() - 1;
         size_t freeAt = kNone;
-        for (size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
-            const uint32_t entry = mTable[i];
-            if (entry == 0) {
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            const Entry entry = mTable[i];
+            if (entry.slot == 0) {
                 if (freeAt == kNone) {
                     freeAt = i;
                 }
                 break;
             }
-            if (entry == kRemoved) {
+            if (entry.slot == kRemoved) {
                 if (freeAt == kNone) {
                     freeAt = i;
                 }
-            } else if (Key(slots[entry - 1].tag, slots[entry - 1].id) == key) {
-                return entry - 1;
+            } else if (entry.hash == hash &&
+                       Key(slots[entry.slot - 1].tag, slots[entry.slot - 1].id) == key) {
+                return entry.slot - 1;
             }
         }
-        if (mTable[freeAt] == kRemoved) {
+        if (mTable[freeAt].slot == kRemoved) {
             --mRemoved;
         }
-        mTable[freeAt] = static_cast<uint32_t>(slot + 1);
+        mTable[freeAt] = Entry{static_cast<uint32_t>(slot + 1), hash};
         ++mUsed;
         return kNone;
     }
 
     // Adds a key that is not in the table yet; Reserve made room.
     void Insert(uint64_t key, size_t slot) {
+        const uint32_t hash = static_cast<uint32_t>(Hash(key));
         const size_t mask = mTable.size() - 1;
-        for (size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
-            if (mTable[i] == 0 || mTable[i] == kRemoved) {
-                if (mTable[i] == kRemoved) {
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            if (mTable[i].slot == 0 || mTable[i].slot == kRemoved) {
+                if (mTable[i].slot == kRemoved) {
                     --mRemoved;
                 }
-                mTable[i] = static_cast<uint32_t>(slot + 1);
+                mTable[i] = Entry{static_cast<uint32_t>(slot + 1), hash};
                 ++mUsed;
                 return;
             }
@@ -164,14 +180,16 @@ public:
         if (mTable.empty()) {
             return;
         }
+        const uint32_t hash = static_cast<uint32_t>(Hash(key));
         const size_t mask = mTable.size() - 1;
-        for (size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
-            const uint32_t entry = mTable[i];
-            if (entry == 0) {
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            const Entry entry = mTable[i];
+            if (entry.slot == 0) {
                 return;
             }
-            if (entry != kRemoved && Key(slots[entry - 1].tag, slots[entry - 1].id) == key) {
-                mTable[i] = kRemoved;
+            if (entry.hash == hash && entry.slot != kRemoved &&
+                Key(slots[entry.slot - 1].tag, slots[entry.slot - 1].id) == key) {
+                mTable[i].slot = kRemoved;
                 --mUsed;
                 ++mRemoved;
                 return;
@@ -179,12 +197,22 @@ public:
         }
     }
 
-    // Files the live slots again in the table as it is (which has room for them):
-    // no memory.
+    // Takes back the entry FindOrInsert just filed for `slot` under `key`.
+    void Unfile(uint64_t key, size_t slot) {
+        const size_t mask = mTable.size() - 1;
+        for (size_t i = static_cast<uint32_t>(Hash(key)) & mask;; i = (i + 1) & mask) {
+            if (mTable[i].slot == slot + 1) {
+                mTable[i].slot = kRemoved;
+                --mUsed;
+                ++mRemoved;
+                return;
+            }
+        }
+    }
+
+    // Files the live slots again in the table as it is (which has room for them): no memory.
     void Rebuild(const std::vector<Slot>& slots) {
-        std::fill(mTable.begin(), mTable.end(), 0);
-        mUsed = 0;
-        mRemoved = 0;
+        Clear();
         for (size_t n = 0; n < slots.size(); ++n) {
             if (slots[n].live()) {
                 Insert(Key(slots[n].tag, slots[n].id), n);
@@ -193,7 +221,7 @@ public:
     }
 
     void Clear() {
-        std::fill(mTable.begin(), mTable.end(), 0);
+        std::fill(mTable.begin(), mTable.end(), Entry{0, 0});
         mUsed = 0;
         mRemoved = 0;
     }
@@ -207,21 +235,12 @@ public:
 private:
     static constexpr uint32_t kRemoved = 0xFFFFFFFFu;
 
-    static size_t Hash(uint64_t key) {
-        key ^= key >> 31;
-        key *= 0x9E3779B97F4A7C15ull;
-        return static_cast<size_t>(key ^ (key >> 29));
-    }
-    static void Place(std::vector<uint32_t>& table, uint64_t key, uint32_t entry) {
-        const size_t mask = table.size() - 1;
-        size_t i = Hash(key) & mask;
-        while (table[i] != 0) {
-            i = (i + 1) & mask;
-        }
-        table[i] = entry;
-    }
+    struct Entry {
+        uint32_t slot;  // slot number plus one; 0 empty, kRemoved erased
+        uint32_t hash;  // low 32 bits of the key's hash (table sizes stay below 2^32)
+    };
 
-    std::vector<uint32_t> mTable;  // a power of two in size, at most half in use
+    std::vector<Entry> mTable;  // a power of two in size, at most half in use
     size_t mUsed = 0;
     size_t mRemoved = 0;
 };
@@ -388,14 +407,26 @@ struct OpaqueCollection {
     // Appends a live item. Reserves first, so that running out of memory (false,
     // or std::bad_alloc from a vector) leaves everything unchanged.
     bool Append(CollectionTag tag, SInt32 id, SInt32 attributes, const void* bytes, size_t size) {
-        Grow(slots);
-        Grow(fenwick);
-        index.Reserve(slots, index.Size() + 1);
-        if (size > kInline && !ReserveArena(size)) {
+        if (!ReserveOne(size)) {
             return false;
         }
         // Nothing below allocates.
         index.Insert(Key(tag, id), slots.size());
+        PushSlot(tag, id, attributes, bytes, size);
+        return true;
+    }
+
+    // Room for one more item of `size` bytes: false, or std::bad_alloc from a vector, without
+    // memory; nothing that is there changes either way.
+    bool ReserveOne(size_t size) {
+        Grow(slots);
+        Grow(fenwick);
+        index.Reserve(index.Size() + 1);
+        return size <= kInline || ReserveArena(size);
+    }
+
+    // Appends a live slot whose key the index already holds; ReserveOne made room.
+    void PushSlot(CollectionTag tag, SInt32 id, SInt32 attributes, const void* bytes, size_t size) {
         Slot s;
         s.tag = tag;
         s.id = id;
@@ -409,7 +440,6 @@ struct OpaqueCollection {
         fenwick.push_back(allLive ? static_cast<int32_t>(low)
                                   : 1 + Prefix(n - 1) - Prefix(n - low));
         ++live;
-        return true;
     }
 
     void RemoveSlot(size_t slot) {
@@ -478,7 +508,7 @@ struct OpaqueCollection {
             }
             into.slots.reserve(live + extraItems);
             into.fenwick.reserve(live + extraItems + 1);
-            into.index.Reserve(into.slots, live + extraItems);
+            into.index.Reserve(live + extraItems);
         } catch (const std::bad_alloc&) {
             return false;
         }
@@ -604,29 +634,34 @@ OSErr AddCollectionItem(Collection c, CollectionTag tag, SInt32 id, SInt32 itemS
     if (c == nullptr || itemSize < 0 || (itemData == nullptr && itemSize > 0)) {
         return paramErr;
     }
-    Slot* existing = c->Find(tag, id);
-    if (existing != nullptr) {
-        if (existing->attributes & kCollectionLockMask) {
-            return collectionItemLockedErr;
-        }
-        // Every stored item counts one allocation against the failure hook,
-        // wherever its bytes go.
-        if (!ZEQPlatformAllocationAllowed()) {
-            return memFullErr;
-        }
-        return c->Replace(*existing, itemData, static_cast<size_t>(itemSize)) ? noErr : memFullErr;
-    }
-    if (!ZEQPlatformAllocationAllowed()) {
-        return memFullErr;
-    }
+    const auto size = static_cast<size_t>(itemSize);
+    // Room for a new item is made first, so that one probe of the index either finds the item
+    // or files the new one. Every stored item counts one allocation against the failure hook,
+    // wherever its bytes go.
     try {
-        if (!c->Append(tag, id, c->defaultAttributes, itemData, static_cast<size_t>(itemSize))) {
+        if (!c->ReserveOne(size)) {
             return memFullErr;
         }
     } catch (const std::bad_alloc&) {
         return memFullErr;
     }
-    return noErr;
+    const size_t found = c->index.FindOrInsert(c->slots, Key(tag, id), c->slots.size());
+    if (found == SlotIndex::kNone) {
+        if (!ZEQPlatformAllocationAllowed()) {
+            c->index.Unfile(Key(tag, id), c->slots.size());  // its slot was never made
+            return memFullErr;
+        }
+        c->PushSlot(tag, id, c->defaultAttributes, itemData, size);
+        return noErr;
+    }
+    Slot& existing = c->slots[found];
+    if (existing.attributes & kCollectionLockMask) {
+        return collectionItemLockedErr;
+    }
+    if (!ZEQPlatformAllocationAllowed()) {
+        return memFullErr;
+    }
+    return c->Replace(existing, itemData, size) ? noErr : memFullErr;
 }
 
 OSErr GetCollectionItem(Collection c, CollectionTag tag, SInt32 id, SInt32* itemSize,
