@@ -243,8 +243,18 @@ CFStringRef TextConverter::ConvertToCFString(const char* text, long /*size*/) {
     if (plain && (mInputEncoding == kISOLatin1 || mInputEncoding == kMacRoman ||
                   mInputEncoding == kUnicode || mInputEncoding == kUnicodeV2 ||
                   mInputEncoding == kWindowsLatin1)) {
-        CFStringRef result =
-            CreateString(text, static_cast<CFIndex>(length), kCFStringEncodingUTF8);
+        // Widened here, a token-sized text becomes a string of exactly its length in one
+        // allocation (decoding byte by byte grows the string as it goes).
+        UniChar wide[PPDX::kTokenBufferSize];
+        CFStringRef result = nullptr;
+        if (length <= sizeof wide / sizeof wide[0]) {
+            for (size_t i = 0; i < length; ++i)
+                wide[i] = static_cast<unsigned char>(text[i]);
+            result = CFStringCreateWithCharacters(kCFAllocatorDefault, wide,
+                                                  static_cast<CFIndex>(length));
+        } else {
+            result = CreateString(text, static_cast<CFIndex>(length), kCFStringEncodingUTF8);
+        }
         if (result != nullptr)
             return result;
     }
