@@ -81,6 +81,17 @@ PPDXPopupControl::PPDXPopupControl(const char* keyword, CFStringRef inLocalName,
       mDefaultKeyword(nullptr),
       mItems(items) {
     mType = kPopupControl;
+    // The control owns the items handed to it, and the caller forgets them: an item the copy
+    // had no node for (memory ran out) is released here rather than lost.
+    if (mItems.Size() != items.Size()) {
+        PointerListItr kept = mItems.Begin();
+        for (PointerListItr it = items.Begin(); it != items.End(); ++it) {
+            if (kept != mItems.End() && *kept == *it)
+                ++kept;
+            else
+                delete ItemAt(it);
+        }
+    }
     mItemCursor = mItems.Begin();
     if (defaultKeyword != nullptr) {
         mDefaultKeyword = defaultKeyword;

@@ -81,8 +81,7 @@ PPDXErrorObj* ZEQPPD::ParsePropertyPage(PPDStream& stream) {
     PPDXProperty* page =
         new (std::nothrow) PPDXProperty(name, userName, visible, showInPrintProp, showInApp);
     CFRelease(userName);
-    if (page != nullptr)
-        AddPage(page);
+    AddPage(page);
     return nullptr;
 }
 
@@ -150,8 +149,8 @@ PPDXErrorObj* ZEQPPD::ParseParent(PPDStream& stream) {
         if (pane == nullptr)
             return nullptr;
         pane->SetParent(page);
-        page->SetScrollDown(pane);  // a later pane for the same page replaces this one
-        AddGroup(pane);
+        if (AddGroup(pane))
+            page->SetScrollDown(pane);  // a later pane for the same page replaces this one
         return nullptr;
     }
     if (kind == kRollDown) {
@@ -167,9 +166,8 @@ PPDXErrorObj* ZEQPPD::ParseParent(PPDStream& stream) {
         if (rollDown == nullptr)
             return nullptr;
         rollDown->SetParent(pane);
-        if (pane->RollDowns() != nullptr)
+        if (AddGroup(rollDown) && pane->RollDowns() != nullptr)
             pane->RollDowns()->Add(rollDown);
-        AddGroup(rollDown);
         return nullptr;
     }
     return nullptr;

@@ -31,8 +31,8 @@ PPDXGroup* ZEQPPD::FindAndCreateParent(const char* name) {
         return nullptr;
     PPDXGroup* group = new (std::nothrow) PPDXGroup(*record->mName, userName, record->mVisible);
     CFRelease(userName);
-    if (group != nullptr)
-        AddGroup(group);
+    if (group == nullptr || !AddGroup(group))
+        return nullptr;
     return group;
 }
 
@@ -114,26 +114,49 @@ PPDXProperty* ZEQPPD::FindPageAnywhere(const char* name) {
     return mProperties->Find(name, exact);
 }
 
-void ZEQPPD::AddGroup(PPDXGroup* group) {
-    if (group == nullptr || mGroups == nullptr)
-        return;
-    mGroups->Add(group);
+// The containers own what they hold; an element their list has no room for (memory ran out)
+// is released here, and the caller is told so that it keeps no pointer to it.
+bool ZEQPPD::AddGroup(PPDXGroup* group) {
+    if (group == nullptr)
+        return false;
+    const long before = mGroups != nullptr ? mGroups->Size() : 0;
+    if (mGroups != nullptr)
+        mGroups->Add(group);
+    if (mGroups == nullptr || mGroups->Size() == before) {
+        delete group;
+        return false;
+    }
     if (mState != nullptr && group->Keyword() != nullptr)
         mState->groups.emplace(std::string_view(group->Keyword()), group);
+    return true;
 }
 
-void ZEQPPD::AddPage(PPDXProperty* page) {
-    if (page == nullptr || mProperties == nullptr)
-        return;
-    mProperties->Add(page);
+bool ZEQPPD::AddPage(PPDXProperty* page) {
+    if (page == nullptr)
+        return false;
+    const long before = mProperties != nullptr ? mProperties->Count() : 0;
+    if (mProperties != nullptr)
+        mProperties->Add(page);
+    if (mProperties == nullptr || mProperties->Count() == before) {
+        delete page;
+        return false;
+    }
     if (mState != nullptr && page->Keyword() != nullptr)
         mState->pages.emplace(std::string_view(page->Keyword()), page);
+    return true;
 }
 
-void ZEQPPD::AddToControlList(PPDXControl* control) {
-    if (control == nullptr || mControls == nullptr)
-        return;
-    mControls->Add(control);
+bool ZEQPPD::AddToControlList(PPDXControl* control) {
+    if (control == nullptr)
+        return false;
+    const long before = mControls != nullptr ? mControls->Size() : 0;
+    if (mControls != nullptr)
+        mControls->Add(control);
+    if (mControls == nullptr || mControls->Size() == before) {
+        delete control;
+        return false;
+    }
+    return true;
 }
 
 void ZEQPPD::IndexControl(const char* keyword, PPDXControl* control) {

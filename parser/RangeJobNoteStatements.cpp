@@ -144,8 +144,8 @@ PPDXErrorObj* ZEQPPD::ParseRange(PPDStream& stream, const char* controlKeyword, 
         return NewError(1, controlKeyword, false);
     }
     flags.MakeEmpty();
-    SetupControl(group, control, true);
-    IndexControl(controlKeyword, control);
+    if (SetupControl(group, control, true))
+        IndexControl(controlKeyword, control);
     return nullptr;
 }
 
@@ -256,7 +256,7 @@ PPDXErrorObj* ZEQPPD::ParseJobNoteCommon(PPDStream& stream, const char* controlK
         return NewError(1, keyword, false);
     }
     flagWords.MakeEmpty();
-    SetupControl(noteGroup, note, false);
-    IndexControl(keyword, note);
+    if (SetupControl(noteGroup, note, false))
+        IndexControl(keyword, note);
     return nullptr;
 }

@@ -200,8 +200,8 @@ PPDXErrorObj* ZEQPPD::ParseBooleanControl(const char* controlKeyword, const __CF
                 error = NewError(1, controlKeyword, true);
             } else {
                 flags.MakeEmpty();  // the control owns the flag words now
-                SetupControl(group, control, true);
-                IndexControl(controlKeyword, control);
+                if (SetupControl(group, control, true))
+                    IndexControl(controlKeyword, control);
                 return nullptr;
             }
         }
@@ -293,8 +293,8 @@ PPDXErrorObj* ZEQPPD::ParsePopupControl(const char* controlKeyword, const __CFSt
             } else {
                 flags.MakeEmpty();
                 items.MakeEmpty();
-                SetupControl(group, control, true);
-                IndexControl(controlKeyword, control);
+                if (SetupControl(group, control, true))
+                    IndexControl(controlKeyword, control);
                 return nullptr;
             }
         }
@@ -308,28 +308,33 @@ PPDXErrorObj* ZEQPPD::ParsePopupControl(const char* controlKeyword, const __CFSt
 // "InstallableOptions" group a control without group goes below the installable roll-down,
 // but only while orphans are kept, as the special-option and job-note statements expect;
 // with orphans dropped it stays in the flat list only.
-void ZEQPPD::SetupControl(PPDXGroup* group, PPDXControl* control, bool reportNoRollDown) {
-    if (control == nullptr || mControls == nullptr)
-        return;
+// The flat list owns the control: when it has no room (memory ran out) the control is released
+// and false tells the caller to keep no pointer to it.
+bool ZEQPPD::SetupControl(PPDXGroup* group, PPDXControl* control, bool reportNoRollDown) {
+    if (control == nullptr)
+        return false;
+    if (mControls == nullptr) {
+        delete control;
+        return false;
+    }
     if (group == nullptr) {
-        if (!ParseOrphans()) {
-            AddToControlList(control);
-            return;
-        }
+        if (!ParseOrphans())
+            return AddToControlList(control);
         if (mInInstallableOptions && mInstallableRollDown != nullptr)
             group = mInstallableRollDown;
     }
     if (PPDXRollDown* rollDown = dynamic_cast<PPDXRollDown*>(group)) {
-        if (rollDown->Controls() != nullptr) {
-            control->SetParent(rollDown);
-            rollDown->Controls()->Add(control);
-        }
-        AddToControlList(control);
-        return;
+        if (rollDown->Controls() == nullptr)
+            return AddToControlList(control);
+        control->SetParent(rollDown);
+        if (!AddToControlList(control))
+            return false;
+        rollDown->Controls()->Add(control);
+        return true;
     }
     if (reportNoRollDown)
         RecordError(NewError(29, control->Keyword(), false));
-    AddToControlList(control);
+    return AddToControlList(control);
 }
 
 PPDXControl* ZEQPPD::PPDCreatePopupMenu(const char* groupName, const char* keyword,
@@ -363,8 +368,7 @@ PPDXControl* ZEQPPD::PPDCreatePopupMenu(const char* groupName, const char* keywo
         DeleteItems(items);
         return nullptr;
     }
-    SetupControl(group, control, true);
-    return control;
+    return SetupControl(group, control, true) ? control : nullptr;
 }
 
 bool ZEQPPD::PPDReconcilePopupMenu(const char* keyword, const char* translation, PointerList& items,

@@ -436,10 +436,8 @@ PPDXErrorObj* ZEQPPD::ParsePSKeywords(PPDStream& stream, const char* keyword) {
             const bool visible = true;
             PPDXRollDown* rollDown = new (std::nothrow) PPDXRollDown(token, name, visible);
             CFRelease(name);
-            if (rollDown != nullptr) {
+            if (AddGroup(rollDown))
                 mInstallableRollDown = rollDown;
-                AddGroup(rollDown);
-            }
         }
         return nullptr;
     }

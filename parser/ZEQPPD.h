@@ -101,7 +101,7 @@ public:
                                       PointerList& flags, PPDXGroup* group);
     PPDXErrorObj* ParsePopupControl(const char* controlKeyword, const __CFString* translation,
                                     PointerList& flags, PPDXGroup* group, const bool& pickMany);
-    void SetupControl(PPDXGroup* group, PPDXControl* control, bool reportNoRollDown);
+    bool SetupControl(PPDXGroup* group, PPDXControl* control, bool reportNoRollDown);
 
     // Vendor range and job note statements.
     PPDXErrorObj* ParseRange(PPDStream& stream, const char* controlKeyword, PointerList& flags,
@@ -216,13 +216,14 @@ private:
     const __CFString* ConvertText(const char* text);
     static const __CFString* ElementName(const __CFString* translation);
     // Append to the groups or properties container and the parse-time name index.
-    void AddGroup(PPDXGroup* group);
-    void AddPage(PPDXProperty* page);
+    // False when the element could not be added: it has been released.
+    bool AddGroup(PPDXGroup* group);
+    bool AddPage(PPDXProperty* page);
     PPDXGroup* FindGroupAnywhere(const char* name);
     PPDXProperty* FindPageAnywhere(const char* name);
     void IndexControl(const char* keyword, PPDXControl* control);
     // Appends to the flat control list (and the parse-time index of control keywords).
-    void AddToControlList(PPDXControl* control);
+    bool AddToControlList(PPDXControl* control);
     PPDXErrorObj* ParseJobNoteCommon(PPDStream& stream, const char* controlKeyword,
                                      PointerList* flags, PPDXGroup* group, bool blockForm);
     void DeleteModel();
