@@ -823,12 +823,9 @@ Boolean CollectionTagExists(Collection c, CollectionTag tag) {
     return false;
 }
 
-OSErr FlattenCollectionToHdl(Collection aCollection, Handle flattened) {
+size_t FlattenedCollectionSize(Collection aCollection) {
     if (aCollection == nullptr) {
-        return paramErr;
-    }
-    if (flattened == nullptr) {
-        return nilHandleErr;
+        return 0;
     }
     size_t total = kFlatHeaderSize;
     for (const Slot& s : aCollection->slots) {
@@ -836,12 +833,31 @@ OSErr FlattenCollectionToHdl(Collection aCollection, Handle flattened) {
             total += kFlatItemHeaderSize + s.Size();
         }
     }
+    return total;
+}
+
+OSErr FlattenCollectionToHdl(Collection aCollection, Handle flattened) {
+    if (aCollection == nullptr) {
+        return paramErr;
+    }
+    if (flattened == nullptr) {
+        return nilHandleErr;
+    }
+    const size_t total = FlattenedCollectionSize(aCollection);
     SetHandleSize(flattened, static_cast<Size>(total));
     OSErr err = MemError();
     if (err != noErr) {
         return err;
     }
-    auto* p = reinterpret_cast<uint8_t*>(*flattened);
+    return FlattenCollectionToBytes(aCollection, *flattened, total);
+}
+
+OSErr FlattenCollectionToBytes(Collection aCollection, void* bytes, size_t size) {
+    if (aCollection == nullptr || bytes == nullptr ||
+        size != FlattenedCollectionSize(aCollection)) {
+        return paramErr;
+    }
+    auto* p = static_cast<uint8_t*>(bytes);
     PutU32(p, kFlatMagic);
     PutU32(p + 4, kFlatVersion);
     PutU32(p + 8, static_cast<uint32_t>(aCollection->live));
@@ -875,8 +891,14 @@ OSErr UnflattenCollectionFromHdl(Collection aCollection, Handle flattened) {
     if (MemError() != noErr) {
         return nilHandleErr;
     }
-    size_t size = static_cast<size_t>(handleSize);
-    const auto* bytes = reinterpret_cast<const uint8_t*>(*flattened);
+    return UnflattenCollectionFromBytes(aCollection, *flattened, static_cast<size_t>(handleSize));
+}
+
+OSErr UnflattenCollectionFromBytes(Collection aCollection, const void* flattened, size_t size) {
+    if (aCollection == nullptr || (flattened == nullptr && size > 0)) {
+        return paramErr;
+    }
+    const auto* bytes = static_cast<const uint8_t*>(flattened);
 
     // Check the whole block before touching the collection, adding up the arena
     // bytes the items will need on the way.

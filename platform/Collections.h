@@ -4,6 +4,8 @@
 
 #include "platform/MacTypes.h"
 
+#include <cstddef>
+
 typedef struct OpaqueCollection* Collection;
 typedef FourCharCode CollectionTag;
 
@@ -98,3 +100,12 @@ OSErr FlattenCollectionToHdl(Collection aCollection, Handle flattened);
 // collectionItemLockedErr; memFullErr without memory. On any error the collection is left as
 // it was.
 OSErr UnflattenCollectionFromHdl(Collection aCollection, Handle flattened);
+
+// The same two over plain bytes, so that a stream can be flattened into and read from in
+// place (no counterpart on the Mac). FlattenedCollectionSize gives the exact length of the
+// flattened form (0 for a null collection); FlattenCollectionToBytes fills exactly that many
+// bytes (paramErr for another size); UnflattenCollectionFromBytes checks and adds like
+// UnflattenCollectionFromHdl.
+size_t FlattenedCollectionSize(Collection aCollection);
+OSErr FlattenCollectionToBytes(Collection aCollection, void* bytes, size_t size);
+OSErr UnflattenCollectionFromBytes(Collection aCollection, const void* flattened, size_t size);
