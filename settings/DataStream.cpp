@@ -21,12 +21,21 @@ unsigned long DataStream::dataSize() {
     return mSize;
 }
 
-CFDataStream::CFDataStream() : DataStream(), mData(CFDataCreateMutable(nullptr, 0)) {
+void* DataStream::outPlace(unsigned long) {
+    return nullptr;
+}
+
+const void* DataStream::inPlace(unsigned long) {
+    return nullptr;
+}
+
+CFDataStream::CFDataStream()
+    : DataStream(), mData(CFDataCreateMutable(nullptr, 0)), mSource(nullptr) {
     mValid = mData != nullptr;
     mError = mValid ? static_cast<int16_t>(noErr) : static_cast<int16_t>(memFullErr);
 }
 
-CFDataStream::CFDataStream(CFDataRef d) : DataStream(), mData(nullptr) {
+CFDataStream::CFDataStream(CFDataRef d) : DataStream(), mData(nullptr), mSource(nullptr) {
     if (d == nullptr) {
         return;
     }
@@ -36,8 +45,8 @@ CFDataStream::CFDataStream(CFDataRef d) : DataStream(), mData(nullptr) {
         return;
     }
     mSize = static_cast<uint32_t>(length);
-    mData = CFDataCreateMutableCopy(nullptr, 0, d);
-    mValid = mData != nullptr;
+    mSource = CFDataCreateCopy(nullptr, d);
+    mValid = mSource != nullptr;
     if (!mValid) {
         mSize = 0;
         mError = memFullErr;
@@ -48,11 +57,40 @@ CFDataStream::~CFDataStream() {
     if (mData != nullptr) {
         CFRelease(mData);
     }
+    if (mSource != nullptr) {
+        CFRelease(mSource);
+    }
+}
+
+bool CFDataStream::Writable() const {
+    if (mData != nullptr || mSource == nullptr) {
+        return mData != nullptr;
+    }
+    mData = CFDataCreateMutableCopy(nullptr, 0, mSource);
+    if (mData == nullptr) {
+        return false;
+    }
+    CFRelease(mSource);
+    mSource = nullptr;
+    return true;
+}
+
+const UInt8* CFDataStream::Bytes() const {
+    return mData != nullptr     ? CFDataGetBytePtr(mData)
+           : mSource != nullptr ? CFDataGetBytePtr(mSource)
+                                : nullptr;
+}
+
+unsigned long CFDataStream::Length() const {
+    const CFIndex length = mData != nullptr     ? CFDataGetLength(mData)
+                           : mSource != nullptr ? CFDataGetLength(mSource)
+                                                : 0;
+    return static_cast<unsigned long>(length);
 }
 
 bool CFDataStream::out(void* bytes, unsigned long count) {
     mError = noErr;
-    if (mData == nullptr) {
+    if (!Writable()) {
         mError = memFullErr;
         return false;
     }
@@ -81,10 +119,10 @@ bool CFDataStream::in(void* buffer, unsigned long count, unsigned long* actual, 
     if (actual != nullptr) {
         *actual = 0;
     }
-    if (mData == nullptr) {
+    if (mData == nullptr && mSource == nullptr) {
         return false;
     }
-    const unsigned long length = static_cast<unsigned long>(CFDataGetLength(mData));
+    const unsigned long length = Length();
     if (count > length || mPosition > length - count || (buffer == nullptr && count > 0)) {
         mError = eofErr;
         if (error != nullptr) {
@@ -93,11 +131,40 @@ bool CFDataStream::in(void* buffer, unsigned long count, unsigned long* actual, 
         return false;
     }
     if (count > 0) {
-        std::memcpy(buffer, CFDataGetBytePtr(mData) + mPosition, count);
+        std::memcpy(buffer, Bytes() + mPosition, count);
     }
     if (actual != nullptr) {
         *actual = count;
     }
     mPosition += static_cast<uint32_t>(count);
     return true;
+}
+
+void* CFDataStream::outPlace(unsigned long count) {
+    mError = noErr;
+    if (!Writable()) {
+        mError = memFullErr;
+        return nullptr;
+    }
+    if (count == 0 || count > UINT32_MAX - mSize) {
+        return nullptr;  // `out` gives the answer for these
+    }
+    const CFIndex before = CFDataGetLength(mData);
+    CFDataIncreaseLength(mData, static_cast<CFIndex>(count));
+    if (CFDataGetLength(mData) != before + static_cast<CFIndex>(count)) {
+        return nullptr;  // the data object could not grow
+    }
+    mSize += static_cast<uint32_t>(count);
+    return CFDataGetMutableBytePtr(mData) + before;
+}
+
+const void* CFDataStream::inPlace(unsigned long count) {
+    const unsigned long length = Length();
+    if (count == 0 || count > length || mPosition > length - count) {
+        return nullptr;  // `in` gives the answer for these
+    }
+    mError = noErr;
+    const UInt8* bytes = Bytes() + mPosition;
+    mPosition += static_cast<uint32_t>(count);
+    return bytes;
 }

@@ -303,6 +303,11 @@ OSStatus Settings::Save(DataStream* s) {
     if (mCollection == nullptr) {
         return Result(kNoCollection);
     }
+    // Flattened straight into the stream's storage when it hands it out, else through a handle.
+    const size_t flatSize = FlattenedCollectionSize(mCollection);
+    if (void* place = s->outPlace(flatSize)) {
+        return Result(FlattenCollectionToBytes(mCollection, place, flatSize));
+    }
     Handle h = NewAnyHandle(0);
     if (h == nullptr) {
         return Result(memFullErr);
@@ -336,6 +341,10 @@ OSStatus Settings::Read(DataStream* s, unsigned long size) {
     // More than the stream holds cannot be read: refused before anything is allocated.
     if (size > s->dataSize()) {
         return Result(eofErr);
+    }
+    // Read where the stream holds the bytes when it hands them out, else through a handle.
+    if (const void* place = s->inPlace(size)) {
+        return Result(UnflattenCollectionFromBytes(mCollection, place, size));
     }
     Handle h = NewAnyHandle(static_cast<Size>(size));
     if (h == nullptr) {
