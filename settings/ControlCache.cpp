@@ -213,12 +213,12 @@ PPDXPopupControl::PPDXPopupControl(Settings& settings, const long& id) : PPDXPop
         }
         LoadCode(settings, kItemCode, itemId, item->mCode, item->mCodeLength);
         ReadFlag(settings, kItemSelected, itemId, item->mSelected);
+        if (mItems.PushBack(item) == PointerListItr()) {
+            delete item;  // no room in the list; the selection is taken from kept items only
+            break;
+        }
         if (item->mSelected && item->Keyword() != nullptr) {
             candidate = item->Keyword();
-        }
-        if (mItems.PushBack(item) == PointerListItr()) {
-            delete item;
-            break;
         }
     }
     mItemCursor = mItems.Begin();
