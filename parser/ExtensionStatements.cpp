@@ -104,7 +104,13 @@ PPDXErrorObj* ZEQPPD::ParseGroupName(PPDStream& stream) {
         return nullptr;
 
     const __CFString* translation = ConvertText(translationText);
-    AddGroupNameToList(name, translation, visible);
+    try {
+        AddGroupNameToList(name, translation, visible);
+    } catch (const std::bad_alloc&) {
+        if (translation != nullptr)
+            CFRelease(translation);
+        throw;
+    }
     if (translation != nullptr)
         CFRelease(translation);
     return nullptr;

@@ -343,7 +343,13 @@ PPDXControl* ZEQPPD::PPDCreatePopupMenu(const char* groupName, const char* keywo
     PPDXGroup* group = nullptr;
     if (groupName != nullptr) {
         const __CFString* groupText = ConvertText(groupName);
-        AddGroupNameToList(groupName, groupText, true);
+        try {
+            AddGroupNameToList(groupName, groupText, true);
+        } catch (const std::bad_alloc&) {
+            if (groupText != nullptr)
+                CFRelease(groupText);
+            throw;
+        }
         if (groupText != nullptr)
             CFRelease(groupText);
         group = FindGroupAnywhere(groupName);
