@@ -1,8 +1,8 @@
 // Collection Manager stand-in: items in insertion order in a slot vector
 // (removed slots are left dead and compacted away in bulk), their bytes in one
 // growing arena (items of up to 8 bytes inside their slot), an open-addressing
-// index from (tag, id) to slot, and a Fenwick tree over the live flags that
-// turns slots into 1-based indices and back.
+// index from (tag, id) to slot, and, once a slot is dead, a Fenwick tree over the live flags
+// that turns slots into 1-based indices and back.
 #include "platform/Collections.h"
 
 #include "platform/AllocationHook.h"
@@ -258,9 +258,11 @@ private:
 }  // namespace
 
 struct OpaqueCollection {
-    std::vector<Slot> slots;          // insertion order, dead slots included
-    std::vector<int32_t> fenwick{0};  // 1-based tree over slots' live flags
-    SlotIndex index;                  // (tag, id) -> slot
+    std::vector<Slot> slots;  // insertion order, dead slots included
+    // 1-based tree over the slots' live flags; empty while no slot is dead (indices are then
+    // slots plus one), so that building and reading a collection never pays for it.
+    std::vector<int32_t> fenwick;
+    SlotIndex index;  // (tag, id) -> slot
     size_t live = 0;
     SInt32 defaultAttributes = kCollectionDefaultAttributes;
     // The bytes of the items longer than kInline, back to back. Replaced and
@@ -377,7 +379,9 @@ struct OpaqueCollection {
     }
 
     // Slot -> 1-based index.
-    SInt32 IndexOfSlot(size_t slot) const { return Prefix(slot + 1); }
+    SInt32 IndexOfSlot(size_t slot) const {
+        return static_cast<SInt32>(fenwick.empty() ? slot + 1 : Prefix(slot + 1));
+    }
 
     // 1-based index -> slot; slots.size() when out of range.
     size_t SlotOfIndex(SInt32 itemIndex) const {
@@ -430,7 +434,9 @@ struct OpaqueCollection {
     // memory; nothing that is there changes either way.
     bool ReserveOne(size_t size) {
         Grow(slots);
-        Grow(fenwick);
+        if (!fenwick.empty()) {
+            Grow(fenwick);
+        }
         index.Reserve(index.Size() + 1);
         return size <= kInline || ReserveArena(size);
     }
@@ -443,16 +449,24 @@ struct OpaqueCollection {
         s.attributes = attributes;
         Fill(s, bytes, size);
         slots.push_back(s);
-        size_t n = slots.size();
-        size_t low = n & (~n + 1);
-        // With no dead slot every slot of the node's range (n - low, n] is live.
-        const bool allLive = live + 1 == n;
-        fenwick.push_back(allLive ? static_cast<int32_t>(low)
-                                  : 1 + Prefix(n - 1) - Prefix(n - low));
+        if (!fenwick.empty()) {
+            size_t n = slots.size();
+            size_t low = n & (~n + 1);
+            fenwick.push_back(1 + Prefix(n - 1) - Prefix(n - low));
+        }
         ++live;
     }
 
-    void RemoveSlot(size_t slot) {
+    // Removes a live slot; false (nothing changed) when the index tree the first dead slot
+    // needs cannot be had.
+    bool RemoveSlot(size_t slot) {
+        if (fenwick.empty()) {
+            try {
+                RebuildTree();
+            } catch (const std::bad_alloc&) {
+                return false;
+            }
+        }
         Slot& s = slots[slot];
         index.Erase(slots, Key(s.tag, s.id));
         if (s.Size() > kInline) {
@@ -466,6 +480,7 @@ struct OpaqueCollection {
             Compact();
         }
         DropGarbage();
+        return true;
     }
 
     // Drops dead slots; rebuilds the tree and the index. Shrinking needs no
@@ -480,11 +495,10 @@ struct OpaqueCollection {
         }
         slots.erase(slots.begin() + static_cast<std::ptrdiff_t>(kept), slots.end());
         index.Rebuild(slots);
-        RebuildTree();
+        fenwick.clear();  // every slot is live again
     }
 
-    // The tree over the slots as they are; never grows past the slots' capacity
-    // plus one.
+    // The tree over the slots as they are; throws std::bad_alloc without memory.
     void RebuildTree() {
         fenwick.assign(slots.size() + 1, 0);
         for (size_t i = 1; i <= slots.size(); ++i) {
@@ -498,7 +512,7 @@ struct OpaqueCollection {
 
     void Clear() {
         slots.clear();
-        fenwick.assign(1, 0);
+        fenwick.clear();
         index.Clear();
         live = 0;
         arenaUsed = 0;
@@ -517,7 +531,6 @@ struct OpaqueCollection {
                 return false;
             }
             into.slots.reserve(live + extraItems);
-            into.fenwick.reserve(live + extraItems + 1);
             into.index.Reserve(live + extraItems);
         } catch (const std::bad_alloc&) {
             return false;
@@ -532,7 +545,6 @@ struct OpaqueCollection {
             }
         }
         into.live = into.slots.size();
-        into.RebuildTree();
         into.defaultAttributes = defaultAttributes;
         return true;
     }
@@ -581,7 +593,12 @@ Collection NewCollection(void) {
     if (!ZEQPlatformAllocationAllowed()) {
         return nullptr;
     }
-    return new (std::nothrow) OpaqueCollection;
+    // The collection's tables may throw while they are set up: no memory is no collection.
+    try {
+        return new (std::nothrow) OpaqueCollection;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 void DisposeCollection(Collection c) {
@@ -698,8 +715,7 @@ OSErr RemoveCollectionItem(Collection c, CollectionTag tag, SInt32 id) {
     if (slot->attributes & kCollectionLockMask) {
         return collectionItemLockedErr;
     }
-    c->RemoveSlot(slotIndex);
-    return noErr;
+    return c->RemoveSlot(slotIndex) ? noErr : memFullErr;
 }
 
 OSErr SetCollectionItemInfo(Collection c, CollectionTag tag, SInt32 id, SInt32 whichAttributes,
@@ -778,8 +794,7 @@ OSErr RemoveIndexedCollectionItem(Collection c, SInt32 itemIndex) {
     if (c->slots[slot].attributes & kCollectionLockMask) {
         return collectionItemLockedErr;
     }
-    c->RemoveSlot(slot);
-    return noErr;
+    return c->RemoveSlot(slot) ? noErr : memFullErr;
 }
 
 OSErr SetIndexedCollectionItemInfo(Collection c, SInt32 itemIndex, SInt32 whichAttributes,
@@ -1004,7 +1019,6 @@ OSErr UnflattenCollectionFromBytes(Collection aCollection, const void* flattened
         offset += length;
     }
     result.live = result.slots.size();
-    result.RebuildTree();
     result.defaultAttributes = aCollection->defaultAttributes;
     aCollection->Swap(result);
     return noErr;
