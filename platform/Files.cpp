@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <fcntl.h>
 #include <mutex>
 #include <string>
@@ -617,19 +618,25 @@ OSStatus FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory) {
     if (path == nullptr || ref == nullptr || path[0] == 0) {
         return paramErr;
     }
-    // The directory part is made canonical and the leaf kept, as for an FSSpec.
-    FSSpec spec;
-    OSErr err = PathToSpec(reinterpret_cast<const char*>(path), 0, &spec);
-    if (err != noErr) {
-        return err == dirNFErr ? static_cast<OSErr>(fnfErr) : err;
+    // The path work is done in standard strings and tables; when they cannot grow the call
+    // reports memFullErr instead of throwing through this C interface.
+    try {
+        // The directory part is made canonical and the leaf kept, as for an FSSpec.
+        FSSpec spec;
+        OSErr err = PathToSpec(reinterpret_cast<const char*>(path), 0, &spec);
+        if (err != noErr) {
+            return err == dirNFErr ? static_cast<OSErr>(fnfErr) : err;
+        }
+        err = FSpMakeFSRef(&spec, ref);
+        if (err == noErr && isDirectory != nullptr) {
+            FSCatalogInfo info;
+            err = FSGetCatalogInfo(ref, kFSCatInfoNodeFlags, &info, nullptr, nullptr, nullptr);
+            *isDirectory = err == noErr && (info.nodeFlags & kFSNodeIsDirectoryMask) != 0;
+        }
+        return err;
+    } catch (const std::bad_alloc&) {
+        return memFullErr;
     }
-    err = FSpMakeFSRef(&spec, ref);
-    if (err == noErr && isDirectory != nullptr) {
-        FSCatalogInfo info;
-        err = FSGetCatalogInfo(ref, kFSCatInfoNodeFlags, &info, nullptr, nullptr, nullptr);
-        *isDirectory = err == noErr && (info.nodeFlags & kFSNodeIsDirectoryMask) != 0;
-    }
-    return err;
 }
 
 OSStatus FSRefMakePath(const FSRef* ref, UInt8* path, UInt32 maxPathSize) {
