@@ -195,6 +195,15 @@ void ZEQPPD::Build() {
         try {
             Parse();
         } catch (const std::bad_alloc&) {
+            // The parse's own state goes too, should the failure have come from outside
+            // the statement loop.
+            mStream = nullptr;
+            delete mFileStream;
+            mFileStream = nullptr;
+            delete mState;
+            mState = nullptr;
+            ClearStringList(mShortcutKeywords);
+            ClearGroupNameList();
             RecordError(NewError(1, nullptr, true));
         }
     }
