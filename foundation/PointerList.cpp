@@ -1,7 +1,138 @@
 // PointerList, its nodes and iterators.
 #include "foundation/PointerList.h"
 
+#include <cstddef>
+#include <mutex>
 #include <new>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define ZEQ_POOL_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZEQ_POOL_ASAN 1
+#endif
+#endif
+#ifdef ZEQ_POOL_ASAN
+#include <sanitizer/asan_interface.h>
+#define ZEQ_POISON(p, n) ASAN_POISON_MEMORY_REGION((p), (n))
+#define ZEQ_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION((p), (n))
+#else
+#define ZEQ_POISON(p, n) ((void)(p), (void)(n))
+#define ZEQ_UNPOISON(p, n) ((void)(p), (void)(n))
+#endif
+
+namespace {
+
+// The nodes of every list come from slabs: blocks of kSlabSize bytes, aligned to their size so
+// that a node finds its slab by masking its address. A model has one node per entry of every
+// list (hundreds of thousands for a large file); one heap block for each of them cost a malloc
+// and a free per entry and 16 bytes of overhead per node.
+//
+// One pool serves every thread, under a mutex: lists are built on one thread and may be
+// destroyed on another, and a node must go back to the slab it came from. Slabs with room are
+// kept on a list and the most recently freed-into slab is filled first; a slab is returned to
+// the heap as soon as none of its nodes is in use, so the pool holds no memory of its own
+// when no list has entries (and nothing is left behind at exit).
+constexpr std::size_t kSlabSize = 8192;
+
+union FreeNode {
+    FreeNode* next;
+    alignas(PNode) unsigned char storage[sizeof(PNode)];
+};
+
+struct Slab {
+    Slab* prev;  // on the list of slabs with room
+    Slab* next;
+    FreeNode* free;   // nodes given back
+    uint32_t used;    // nodes handed out and not yet given back
+    uint32_t carved;  // nodes ever handed out from fresh storage
+    bool hasRoom;     // on the list of slabs with room
+};
+
+constexpr std::size_t kFirstNode =
+    (sizeof(Slab) + alignof(FreeNode) - 1) / alignof(FreeNode) * alignof(FreeNode);
+constexpr uint32_t kNodesPerSlab =
+    static_cast<uint32_t>((kSlabSize - kFirstNode) / sizeof(FreeNode));
+
+std::mutex gPoolMutex;
+Slab* gRoom = nullptr;  // slabs with at least one node free
+
+Slab* SlabOf(void* node) {
+    return reinterpret_cast<Slab*>(reinterpret_cast<uintptr_t>(node) & ~(kSlabSize - 1));
+}
+
+void LinkRoom(Slab* s) {
+    s->prev = nullptr;
+    s->next = gRoom;
+    if (gRoom)
+        gRoom->prev = s;
+    gRoom = s;
+    s->hasRoom = true;
+}
+
+void UnlinkRoom(Slab* s) {
+    if (s->prev)
+        s->prev->next = s->next;
+    else
+        gRoom = s->next;
+    if (s->next)
+        s->next->prev = s->prev;
+    s->prev = s->next = nullptr;
+    s->hasRoom = false;
+}
+
+// Storage for one node; null when no slab can be allocated.
+void* AllocateNode() {
+    std::lock_guard<std::mutex> lock(gPoolMutex);
+    Slab* s = gRoom;
+    if (!s) {
+        void* block = ::operator new(kSlabSize, std::align_val_t(kSlabSize), std::nothrow);
+        if (!block)
+            return nullptr;
+        s = static_cast<Slab*>(block);
+        s->free = nullptr;
+        s->used = 0;
+        s->carved = 0;
+        ZEQ_POISON(reinterpret_cast<unsigned char*>(s) + kFirstNode, kSlabSize - kFirstNode);
+        LinkRoom(s);
+    }
+    void* node;
+    if (s->free) {
+        FreeNode* f = s->free;
+        ZEQ_UNPOISON(f, sizeof(FreeNode));
+        s->free = f->next;
+        node = f;
+    } else {
+        node = reinterpret_cast<unsigned char*>(s) + kFirstNode + s->carved * sizeof(FreeNode);
+        ZEQ_UNPOISON(node, sizeof(FreeNode));
+        ++s->carved;
+    }
+    ++s->used;
+    if (s->free == nullptr && s->carved == kNodesPerSlab)
+        UnlinkRoom(s);
+    return node;
+}
+
+void FreeNodeStorage(void* node) {
+    std::lock_guard<std::mutex> lock(gPoolMutex);
+    Slab* s = SlabOf(node);
+    if (--s->used == 0) {
+        // Wholly free: back to the heap.
+        if (s->hasRoom)
+            UnlinkRoom(s);
+        ZEQ_UNPOISON(reinterpret_cast<unsigned char*>(s) + kFirstNode, kSlabSize - kFirstNode);
+        ::operator delete(s, std::align_val_t(kSlabSize));
+        return;
+    }
+    FreeNode* f = static_cast<FreeNode*>(node);
+    f->next = s->free;
+    s->free = f;
+    ZEQ_POISON(f, sizeof(FreeNode));
+    if (!s->hasRoom)
+        LinkRoom(s);
+}
+
+}  // namespace
 
 PNode::PNode() : mData(nullptr), mPrev(nullptr), mNext(nullptr) {}
 
@@ -114,10 +245,11 @@ PointerListItr PointerList::InsertBefore(PointerListItr pos, const void* data) {
     if (next == nullptr) {
         return PointerListItr();
     }
-    PNode* node = new (std::nothrow) PNode(data, next->mPrev, next);
-    if (node == nullptr) {
+    void* storage = AllocateNode();
+    if (storage == nullptr) {
         return PointerListItr();
     }
+    PNode* node = new (storage) PNode(data, next->mPrev, next);
     next->mPrev->mNext = node;
     next->mPrev = node;
     ++mCount;
@@ -144,7 +276,8 @@ PointerListItr PointerList::Erase(PointerListItr pos) {
     PNode* next = node->mNext;
     node->mPrev->mNext = next;
     next->mPrev = node->mPrev;
-    delete node;
+    node->~PNode();
+    FreeNodeStorage(node);
     --mCount;
     return PointerListItr(next);
 }
