@@ -13,6 +13,7 @@
 #include <mutex>
 #include <new>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "platform/CFInternal.h"
@@ -21,12 +22,19 @@
 struct __CFString : __CFType {
     __CFString() : __CFType(kCFTypeIDString) {}
 
+    // The text: an immutable string's units live in the same heap block as the object, right
+    // after it (with, for an all-ASCII text, its NUL-terminated 8-bit copy); a mutable string
+    // keeps a growable buffer of its own.
+    std::u16string_view Text() const {
+        return mMutable ? std::u16string_view(mBuffer) : std::u16string_view(mUnits, mLength);
+    }
+
     bool Equal(const __CFType* other) const override {
-        return mText == static_cast<const __CFString*>(other)->mText;
+        return Text() == static_cast<const __CFString*>(other)->Text();
     }
     CFHashCode Hash() const override {
         CFHashCode h = 1469598103934665603UL;  // FNV-1a over the UTF-16 units
-        for (char16_t u : mText) {
+        for (char16_t u : Text()) {
             h ^= u;
             h *= 1099511628211UL;
         }
@@ -34,18 +42,11 @@ struct __CFString : __CFType {
     }
     std::string Describe() const override;
 
-    // Caches the ASCII form CFStringGetCStringPtr hands out; only immutable strings keep one.
-    void Freeze() {
-        for (char16_t u : mText) {
-            if (u >= 0x80)
-                return;
-        }
-        mAscii.assign(mText.begin(), mText.end());
-        mHasAscii = true;
-    }
-
-    std::u16string mText;
-    std::string mAscii;
+    std::u16string mBuffer;            // mutable strings only
+    const char16_t* mUnits = nullptr;  // immutable strings: in the object's own block
+    size_t mLength = 0;
+    // The ASCII form CFStringGetCStringPtr hands out; only immutable strings keep one.
+    const char* mAscii = nullptr;
     bool mHasAscii = false;
     bool mMutable = false;
 };
@@ -62,21 +63,48 @@ __CFString* MutableStr(CFMutableStringRef s) {
     return (cfinternal::IsA(s, kCFTypeIDString) && s->mMutable) ? s : nullptr;
 }
 
+// A new immutable string object holding a copy of the given units, in one heap block; null
+// when memory runs out.
+__CFString* NewString(const char16_t* units, size_t length, bool constant = false) {
+    bool ascii = true;
+    for (size_t i = 0; i < length; ++i) {
+        if (units[i] >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    const size_t size = sizeof(__CFString) + length * sizeof(char16_t) + (ascii ? length + 1 : 0);
+    void* block = constant ? __CFString::operator new(size, std::nothrow, cfinternal::uncounted)
+                           : __CFString::operator new(size, std::nothrow);
+    if (!block)
+        return nullptr;
+    __CFString* s = ::new (block) __CFString;
+    char16_t* stored = reinterpret_cast<char16_t*>(static_cast<char*>(block) + sizeof(__CFString));
+    if (length != 0)
+        std::memcpy(stored, units, length * sizeof(char16_t));
+    s->mUnits = stored;
+    s->mLength = length;
+    if (ascii) {
+        char* bytes = reinterpret_cast<char*>(stored + length);
+        for (size_t i = 0; i < length; ++i)
+            bytes[i] = static_cast<char>(units[i]);
+        bytes[length] = '\0';
+        s->mAscii = bytes;
+        s->mHasAscii = true;
+    }
+    return s;
+}
+
 // A new string object with the given text; null when memory runs out.
 __CFString* NewString(std::u16string&& text, bool isMutable, bool constant = false) {
+    if (!isMutable)
+        return NewString(text.data(), text.size(), constant);
     __CFString* s = constant ? new (std::nothrow, cfinternal::uncounted) __CFString
                              : new (std::nothrow) __CFString;
     if (!s)
         return nullptr;
-    try {
-        s->mText = std::move(text);
-        s->mMutable = isMutable;
-        if (!isMutable)
-            s->Freeze();
-    } catch (const std::bad_alloc&) {
-        delete s;
-        return nullptr;
-    }
+    s->mBuffer = std::move(text);
+    s->mMutable = true;
     return s;
 }
 
@@ -245,8 +273,9 @@ bool Encode(CFStringEncoding encoding, const char16_t* u, size_t n, UInt8 lossBy
 }
 
 bool RangeValid(const __CFString* s, CFRange r) {
-    return r.location >= 0 && r.length >= 0 && static_cast<size_t>(r.location) <= s->mText.size() &&
-           static_cast<size_t>(r.length) <= s->mText.size() - static_cast<size_t>(r.location);
+    return r.location >= 0 && r.length >= 0 &&
+           static_cast<size_t>(r.location) <= s->Text().size() &&
+           static_cast<size_t>(r.length) <= s->Text().size() - static_cast<size_t>(r.location);
 }
 
 char16_t Fold(char16_t c) {
@@ -485,7 +514,8 @@ T Clamp(long long v, bool& exact) {
 
 std::string __CFString::Describe() const {
     std::string out;
-    EncodeUTF8(mText.data(), mText.size(), out, '?');
+    const std::u16string_view text = Text();
+    EncodeUTF8(text.data(), text.size(), out, '?');
     return out;
 }
 
@@ -504,7 +534,7 @@ CFStringRef StringFromUTF8(const std::string& utf8) {
 std::string UTF8FromString(CFStringRef s) {
     const __CFString* str = Str(s);
     std::string out;
-    if (str && !EncodeUTF8(str->mText.data(), str->mText.size(), out, 0))
+    if (str && !EncodeUTF8(str->Text().data(), str->Text().size(), out, 0))
         out.clear();
     return out;
 }
@@ -567,9 +597,7 @@ CFStringRef CFStringCreateWithCharacters(CFAllocatorRef, const UniChar* chars, C
     if (numChars < 0 || (numChars > 0 && !chars))
         return nullptr;
     try {
-        std::u16string text(reinterpret_cast<const char16_t*>(chars),
-                            static_cast<size_t>(numChars));
-        return NewString(std::move(text), false);
+        return NewString(reinterpret_cast<const char16_t*>(chars), static_cast<size_t>(numChars));
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
@@ -590,7 +618,8 @@ CFStringRef CFStringCreateCopy(CFAllocatorRef, CFStringRef theString) {
     if (!s->mMutable)
         return static_cast<CFStringRef>(CFRetain(s));
     try {
-        return NewString(std::u16string(s->mText), false);
+        const std::u16string_view text = s->Text();
+        return NewString(text.data(), text.size());
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
@@ -601,9 +630,7 @@ CFStringRef CFStringCreateWithSubstring(CFAllocatorRef, CFStringRef str, CFRange
     if (!s || !RangeValid(s, range))
         return nullptr;
     try {
-        return NewString(
-            s->mText.substr(static_cast<size_t>(range.location), static_cast<size_t>(range.length)),
-            false);
+        return NewString(s->Text().data() + range.location, static_cast<size_t>(range.length));
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
@@ -616,7 +643,7 @@ CFStringRef CFStringCreateWithFormatAndArguments(CFAllocatorRef, CFDictionaryRef
         return nullptr;
     try {
         std::string fmt;
-        EncodeUTF8(f->mText.data(), f->mText.size(), fmt, '?');
+        EncodeUTF8(f->Text().data(), f->Text().size(), fmt, '?');
         va_list args;
         va_copy(args, arguments);
         std::string text = FormatUTF8(fmt, args);
@@ -643,7 +670,7 @@ CFDataRef CFStringCreateExternalRepresentation(CFAllocatorRef alloc, CFStringRef
         return nullptr;
     try {
         std::string bytes;
-        if (!Encode(encoding, s->mText.data(), s->mText.size(), lossByte, true, bytes))
+        if (!Encode(encoding, s->Text().data(), s->Text().size(), lossByte, true, bytes))
             return nullptr;
         return CFDataCreate(alloc, reinterpret_cast<const UInt8*>(bytes.data()),
                             static_cast<CFIndex>(bytes.size()));
@@ -662,21 +689,21 @@ CFStringRef CFStringCreateFromExternalRepresentation(CFAllocatorRef alloc, CFDat
 
 CFIndex CFStringGetLength(CFStringRef theString) {
     const __CFString* s = Str(theString);
-    return s ? static_cast<CFIndex>(s->mText.size()) : 0;
+    return s ? static_cast<CFIndex>(s->Text().size()) : 0;
 }
 
 UniChar CFStringGetCharacterAtIndex(CFStringRef theString, CFIndex idx) {
     const __CFString* s = Str(theString);
-    if (!s || idx < 0 || static_cast<size_t>(idx) >= s->mText.size())
+    if (!s || idx < 0 || static_cast<size_t>(idx) >= s->Text().size())
         return 0;
-    return s->mText[static_cast<size_t>(idx)];
+    return s->Text()[static_cast<size_t>(idx)];
 }
 
 void CFStringGetCharacters(CFStringRef theString, CFRange range, UniChar* buffer) {
     const __CFString* s = Str(theString);
     if (!s || !buffer || !RangeValid(s, range))
         return;
-    std::memcpy(buffer, s->mText.data() + range.location,
+    std::memcpy(buffer, s->Text().data() + range.location,
                 static_cast<size_t>(range.length) * sizeof(UniChar));
 }
 
@@ -687,7 +714,7 @@ Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSi
         return false;
     try {
         std::string bytes;
-        if (!Encode(encoding, s->mText.data(), s->mText.size(), 0, false, bytes))
+        if (!Encode(encoding, s->Text().data(), s->Text().size(), 0, false, bytes))
             return false;
         if (bytes.size() + 1 > static_cast<size_t>(bufferSize))
             return false;
@@ -711,7 +738,7 @@ const char* CFStringGetCStringPtr(CFStringRef theString, CFStringEncoding encodi
         case kCFStringEncodingISOLatin2:
         case kCFStringEncodingISOLatin5:
         case kCFStringEncodingWindowsLatin1:
-            return s->mAscii.c_str();
+            return s->mAscii;
         default:
             return nullptr;
     }
@@ -724,7 +751,7 @@ Boolean CFStringGetPascalString(CFStringRef theString, StringPtr buffer, CFIndex
         return false;
     try {
         std::string bytes;
-        if (!Encode(encoding, s->mText.data(), s->mText.size(), 0, false, bytes))
+        if (!Encode(encoding, s->Text().data(), s->Text().size(), 0, false, bytes))
             return false;
         if (bytes.size() > 255 || bytes.size() + 1 > static_cast<size_t>(bufferSize))
             return false;
@@ -744,7 +771,7 @@ CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding 
     const __CFString* s = Str(theString);
     if (!s || !RangeValid(s, range) || maxBufLen < 0)
         return 0;
-    const char16_t* units = s->mText.data() + range.location;
+    const char16_t* units = s->Text().data() + range.location;
     const size_t count = static_cast<size_t>(range.length);
     const size_t capacity = buffer ? static_cast<size_t>(maxBufLen) : SIZE_MAX;
     try {
@@ -856,7 +883,7 @@ CFMutableStringRef CFStringCreateMutable(CFAllocatorRef, CFIndex) {
 CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef, CFIndex, CFStringRef theString) {
     const __CFString* s = Str(theString);
     try {
-        return NewString(s ? std::u16string(s->mText) : std::u16string(), true);
+        return NewString(s ? std::u16string(s->Text()) : std::u16string(), true);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
@@ -868,10 +895,10 @@ void CFStringAppend(CFMutableStringRef theString, CFStringRef appendedString) {
     if (!m || !a)
         return;
     if (m == a) {
-        std::u16string copy = a->mText;
-        m->mText += copy;
+        std::u16string copy(a->Text());
+        m->mBuffer += copy;
     } else {
-        m->mText += a->mText;
+        m->mBuffer += a->Text();
     }
 }
 
@@ -880,7 +907,7 @@ void CFStringAppendCharacters(CFMutableStringRef theString, const UniChar* chars
     __CFString* m = MutableStr(theString);
     if (!m || !chars || numChars <= 0)
         return;
-    m->mText.append(reinterpret_cast<const char16_t*>(chars), static_cast<size_t>(numChars));
+    m->mBuffer.append(reinterpret_cast<const char16_t*>(chars), static_cast<size_t>(numChars));
 }
 
 void CFStringAppendCString(CFMutableStringRef theString, const char* cStr,
@@ -890,7 +917,7 @@ void CFStringAppendCString(CFMutableStringRef theString, const char* cStr,
         return;
     std::u16string text;
     if (Decode(encoding, reinterpret_cast<const UInt8*>(cStr), std::strlen(cStr), false, text))
-        m->mText += text;
+        m->mBuffer += text;
 }
 
 void CFStringAppendPascalString(CFMutableStringRef theString, ConstStr255Param pStr,
@@ -900,7 +927,7 @@ void CFStringAppendPascalString(CFMutableStringRef theString, ConstStr255Param p
         return;
     std::u16string text;
     if (Decode(encoding, pStr + 1, pStr[0], false, text))
-        m->mText += text;
+        m->mBuffer += text;
 }
 
 void CFStringAppendFormat(CFMutableStringRef theString, CFDictionaryRef formatOptions,
@@ -918,17 +945,17 @@ void CFStringAppendFormat(CFMutableStringRef theString, CFDictionaryRef formatOp
 void CFStringInsert(CFMutableStringRef str, CFIndex idx, CFStringRef insertedStr) {
     __CFString* m = MutableStr(str);
     const __CFString* a = Str(insertedStr);
-    if (!m || !a || idx < 0 || static_cast<size_t>(idx) > m->mText.size())
+    if (!m || !a || idx < 0 || static_cast<size_t>(idx) > m->Text().size())
         return;
-    std::u16string copy = a->mText;
-    m->mText.insert(static_cast<size_t>(idx), copy);
+    std::u16string copy(a->Text());
+    m->mBuffer.insert(static_cast<size_t>(idx), copy);
 }
 
 void CFStringDelete(CFMutableStringRef theString, CFRange range) {
     __CFString* m = MutableStr(theString);
     if (!m || !RangeValid(m, range))
         return;
-    m->mText.erase(static_cast<size_t>(range.location), static_cast<size_t>(range.length));
+    m->mBuffer.erase(static_cast<size_t>(range.location), static_cast<size_t>(range.length));
 }
 
 void CFStringReplaceAll(CFMutableStringRef theString, CFStringRef replacement) {
@@ -936,8 +963,8 @@ void CFStringReplaceAll(CFMutableStringRef theString, CFStringRef replacement) {
     const __CFString* a = Str(replacement);
     if (!m || !a)
         return;
-    std::u16string copy = a->mText;
-    m->mText = std::move(copy);
+    std::u16string copy(a->Text());
+    m->mBuffer = std::move(copy);
 }
 
 namespace {
@@ -946,7 +973,7 @@ namespace {
 std::string NumericPrefix(const __CFString* s, bool allowFloat) {
     std::string text;
     size_t i = 0;
-    const std::u16string& t = s->mText;
+    const std::u16string_view t = s->Text();
     while (i < t.size() && (t[i] == ' ' || t[i] == '\t' || t[i] == '\n' || t[i] == '\r'))
         ++i;
     for (; i < t.size() && t[i] < 0x80; ++i) {
@@ -1008,33 +1035,33 @@ CFComparisonResult CFStringCompare(CFStringRef theString1, CFStringRef theString
     if (!a || !b)
         return a ? kCFCompareGreaterThan : (b ? kCFCompareLessThan : kCFCompareEqualTo);
     const bool fold = (compareOptions & kCFCompareCaseInsensitive) != 0;
-    const size_t n = std::min(a->mText.size(), b->mText.size());
+    const size_t n = std::min(a->Text().size(), b->Text().size());
     for (size_t i = 0; i < n; ++i) {
-        char16_t x = fold ? Fold(a->mText[i]) : a->mText[i];
-        char16_t y = fold ? Fold(b->mText[i]) : b->mText[i];
+        char16_t x = fold ? Fold(a->Text()[i]) : a->Text()[i];
+        char16_t y = fold ? Fold(b->Text()[i]) : b->Text()[i];
         if (x != y)
             return x < y ? kCFCompareLessThan : kCFCompareGreaterThan;
     }
-    if (a->mText.size() == b->mText.size())
+    if (a->Text().size() == b->Text().size())
         return kCFCompareEqualTo;
-    return a->mText.size() < b->mText.size() ? kCFCompareLessThan : kCFCompareGreaterThan;
+    return a->Text().size() < b->Text().size() ? kCFCompareLessThan : kCFCompareGreaterThan;
 }
 
 Boolean CFStringHasPrefix(CFStringRef theString, CFStringRef prefix) {
     const __CFString* s = Str(theString);
     const __CFString* p = Str(prefix);
-    if (!s || !p || p->mText.empty())
+    if (!s || !p || p->Text().empty())
         return false;
-    return s->mText.compare(0, p->mText.size(), p->mText) == 0 &&
-           s->mText.size() >= p->mText.size();
+    return s->Text().compare(0, p->Text().size(), p->Text()) == 0 &&
+           s->Text().size() >= p->Text().size();
 }
 
 Boolean CFStringHasSuffix(CFStringRef theString, CFStringRef suffix) {
     const __CFString* s = Str(theString);
     const __CFString* p = Str(suffix);
-    if (!s || !p || p->mText.empty() || p->mText.size() > s->mText.size())
+    if (!s || !p || p->Text().empty() || p->Text().size() > s->Text().size())
         return false;
-    return s->mText.compare(s->mText.size() - p->mText.size(), p->mText.size(), p->mText) == 0;
+    return s->Text().compare(s->Text().size() - p->Text().size(), p->Text().size(), p->Text()) == 0;
 }
 
 CFRange CFStringFind(CFStringRef theString, CFStringRef stringToFind,
@@ -1042,16 +1069,16 @@ CFRange CFStringFind(CFStringRef theString, CFStringRef stringToFind,
     const CFRange none{kCFNotFound, 0};
     const __CFString* s = Str(theString);
     const __CFString* f = Str(stringToFind);
-    if (!s || !f || f->mText.empty() || f->mText.size() > s->mText.size())
+    if (!s || !f || f->Text().empty() || f->Text().size() > s->Text().size())
         return none;
     const bool fold = (compareOptions & kCFCompareCaseInsensitive) != 0;
     const bool backwards = (compareOptions & kCFCompareBackwards) != 0;
     const bool anchored = (compareOptions & kCFCompareAnchored) != 0;
-    const size_t m = f->mText.size();
-    const size_t last = s->mText.size() - m;
+    const size_t m = f->Text().size();
+    const size_t last = s->Text().size() - m;
     auto matchAt = [&](size_t pos) {
         for (size_t k = 0; k < m; ++k) {
-            if (!UnitsEqual(s->mText[pos + k], f->mText[k], fold))
+            if (!UnitsEqual(s->Text()[pos + k], f->Text()[k], fold))
                 return false;
         }
         return true;
