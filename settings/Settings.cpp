@@ -112,6 +112,10 @@ Settings& Settings::operator=(const Settings& other) {
 }
 
 bool Settings::Key(const unsigned long& tag, const long& id, CollectionTag& outTag, SInt32& outId) {
+    if (mCollection == nullptr) {
+        mLastError = kNoCollection;
+        return false;
+    }
     if (tag > UINT32_MAX || id < INT32_MIN || id > INT32_MAX) {
         mLastError = paramErr;
         return false;
@@ -122,9 +126,6 @@ bool Settings::Key(const unsigned long& tag, const long& id, CollectionTag& outT
 }
 
 OSStatus Settings::Add(const unsigned long& tag, const long& id, void* data, long size) {
-    if (mCollection == nullptr) {
-        return Result(kNoCollection);
-    }
     CollectionTag t = 0;
     SInt32 i = 0;
     if (!Key(tag, id, t, i)) {
@@ -137,9 +138,6 @@ OSStatus Settings::Add(const unsigned long& tag, const long& id, void* data, lon
 }
 
 OSStatus Settings::Get(const unsigned long& tag, const long& id, void* data, long& size) {
-    if (mCollection == nullptr) {
-        return Result(kNoCollection);
-    }
     CollectionTag t = 0;
     SInt32 i = 0;
     if (!Key(tag, id, t, i)) {
@@ -158,9 +156,6 @@ OSStatus Settings::Get(const unsigned long& tag, const long& id, void* data, lon
 }
 
 OSStatus Settings::Set(const unsigned long& tag, const long& id, void* data, long size) {
-    if (mCollection == nullptr) {
-        return Result(kNoCollection);
-    }
     CollectionTag t = 0;
     SInt32 i = 0;
     if (!Key(tag, id, t, i)) {
@@ -179,9 +174,6 @@ OSStatus Settings::Set(const unsigned long& tag, const long& id, void* data, lon
 }
 
 OSStatus Settings::Remove(const unsigned long& tag, const long& id) {
-    if (mCollection == nullptr) {
-        return Result(kNoCollection);
-    }
     CollectionTag t = 0;
     SInt32 i = 0;
     if (!Key(tag, id, t, i)) {
@@ -239,9 +231,6 @@ OSStatus Settings::Next(unsigned long& tag, long& id, long& size, long& attribut
 
 OSStatus Settings::SetAttribute(const unsigned long& tag, const long& id, const long& mask,
                                 const bool& on) {
-    if (mCollection == nullptr) {
-        return Result(kNoCollection);
-    }
     CollectionTag t = 0;
     SInt32 i = 0;
     if (!Key(tag, id, t, i)) {

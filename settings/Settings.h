@@ -72,8 +72,8 @@ public:
     OSStatus Read(DataStream* s, unsigned long size);
 
 protected:
-    // The key in the collection's own types; false (lastError -50) for a tag wider than 32
-    // bits or an id outside the signed 32-bit range.
+    // The key in the collection's own types; false with lastError 1000 when there is no
+    // collection, -50 for a tag wider than 32 bits or an id outside the signed 32-bit range.
     bool Key(const unsigned long& tag, const long& id, CollectionTag& outTag, SInt32& outId);
     OSStatus Result(OSStatus result) { return mLastError = result; }
 
