@@ -270,3 +270,25 @@ long PPDXControl::Inject(const char* tag, const unsigned char* code, long codeLe
     out = block;
     return static_cast<long>(written);
 }
+
+long PPDXControl::InjectedFeature(unsigned char* out, const char* value, unsigned char*& injected,
+                                  int32_t& injectedLength) {
+    const char* keyword = Keyword();
+    if (keyword == nullptr) {
+        return 0;
+    }
+    if (injected == nullptr) {
+        injectedLength = 0;
+        if (mCode != nullptr && mCodeLength >= 1) {
+            unsigned char* block = nullptr;
+            long length = Inject(keyword, mCode, mCodeLength, value, block);
+            if (block != nullptr && length <= INT32_MAX) {
+                injected = block;
+                injectedLength = static_cast<int32_t>(length);
+            } else {
+                free(block);
+            }
+        }
+    }
+    return GeneratePSOutputData(out, injected, injectedLength, value, true);
+}

@@ -78,6 +78,11 @@ public:
     // the NUL. When the block cannot be allocated, `out` is null and the result 0.
     long Inject(const char* tag, const unsigned char* code, long codeLength, const char* value,
                 unsigned char*& out);
+    // The feature block of a value control: its code with the keyword's placeholder replaced
+    // by `value`, injected once into `injected`/`injectedLength` (kept until the value changes)
+    // and wrapped by GeneratePSOutputData. Counts only when `out` is null.
+    long InjectedFeature(unsigned char* out, const char* value, unsigned char*& injected,
+                         int32_t& injectedLength);
 
 protected:
     CNTL_TYPE mType;

@@ -91,22 +91,5 @@ void PPDXFloatRangeControl::ResetToDefaultValue() {
 long PPDXFloatRangeControl::PostScript(unsigned char* buffer) {
     char text[32];
     num2String(Truncate32(mValue), text);
-    const char* keyword = Keyword();
-    if (keyword == nullptr) {
-        return 0;
-    }
-    if (mInjectedCode == nullptr) {
-        mInjectedCodeLength = 0;
-        if (mCode != nullptr && mCodeLength >= 1) {
-            unsigned char* injected = nullptr;
-            long length = Inject(keyword, mCode, mCodeLength, text, injected);
-            if (injected != nullptr && length <= INT32_MAX) {
-                mInjectedCode = injected;
-                mInjectedCodeLength = static_cast<int32_t>(length);
-            } else {
-                free(injected);
-            }
-        }
-    }
-    return GeneratePSOutputData(buffer, mInjectedCode, mInjectedCodeLength, text, true);
+    return InjectedFeature(buffer, text, mInjectedCode, mInjectedCodeLength);
 }
