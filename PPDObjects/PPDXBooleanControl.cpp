@@ -46,8 +46,8 @@ PPDXBooleanControl::PPDXBooleanControl(const char* keyword, CFStringRef inLocalN
 PPDXBooleanControl::~PPDXBooleanControl() {
     delete mTrueText;
     delete mFalseText;
-    free(mTrueCode);
-    free(mFalseCode);
+    ZEQArena::Free(mTrueCode);
+    ZEQArena::Free(mFalseCode);
 }
 
 const char* PPDXBooleanControl::TrueDisplayText() const {

@@ -99,7 +99,7 @@ PPDXControl::~PPDXControl() {
         delete static_cast<CString*>(*it);
     }
     mControlFlags.MakeEmpty();
-    free(mCode);
+    ZEQArena::Free(mCode);
 }
 
 long PPDXControl::PostScript(unsigned char* buffer) {

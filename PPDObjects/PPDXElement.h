@@ -7,11 +7,12 @@
 #include "PPDObjects/PPDXTypes.h"
 #include "platform/CFString.h"
 #include "platform/MacTypes.h"
+#include "platform/ZEQArena.h"
 
 class CString;
 class Settings;
 
-class PPDXElement {
+class PPDXElement : public ZEQArenaObject {
 public:
     // All fields null or false.
     PPDXElement();

@@ -57,7 +57,7 @@ PPDXFloatRangeControl::~PPDXFloatRangeControl() {
 }
 
 void PPDXFloatRangeControl::DiscardInjectedCode() {
-    free(mInjectedCode);
+    ZEQArena::Free(mInjectedCode);
     mInjectedCode = nullptr;
     mInjectedCodeLength = 0;
 }

@@ -110,7 +110,7 @@ PPDXJobNote::~PPDXJobNote() {
 }
 
 void PPDXJobNote::DiscardNoteCode() {
-    free(mNoteCode);
+    ZEQArena::Free(mNoteCode);
     mNoteCode = nullptr;
     mNoteCodeLength = 0;
 }

@@ -24,7 +24,7 @@ _PopupItem::~_PopupItem() {
     if (mUserName != nullptr) {
         CFRelease(mUserName);
     }
-    free(mCode);
+    ZEQArena::Free(mCode);
     delete[] mDisplayName;
     delete mLocalNameText;
 }

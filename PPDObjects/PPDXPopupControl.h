@@ -11,7 +11,7 @@ class CString;
 // One choice of a popup, owned by its popup. The parser fills the fields directly: the
 // keyword (a new CString), the user name (one retain handed over), the code (malloc'd) and
 // its length.
-struct _PopupItem {
+struct _PopupItem : ZEQArenaObject {
     _PopupItem();
     ~_PopupItem();
     _PopupItem(const _PopupItem&) = delete;

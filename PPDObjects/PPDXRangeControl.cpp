@@ -50,7 +50,7 @@ PPDXRangeControl::~PPDXRangeControl() {
 }
 
 void PPDXRangeControl::DiscardInjectedCode() {
-    free(mInjectedCode);
+    ZEQArena::Free(mInjectedCode);
     mInjectedCode = nullptr;
     mInjectedCodeLength = 0;
 }

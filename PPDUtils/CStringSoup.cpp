@@ -19,6 +19,9 @@ long CStringSoup::Insert(const char* text) {
     if (found >= 0) {
         return found;
     }
+    // The pool is process-wide and outlives the model being parsed: its strings stay out of
+    // the model's arena.
+    ZEQArena::Scope heap(nullptr);
     CString* string = new (std::nothrow) CString(text);
     if (string == nullptr || static_cast<const char*>(*string) == nullptr) {
         delete string;

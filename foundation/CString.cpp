@@ -9,11 +9,23 @@
 #include "platform/CFData.h"
 #include "platform/TextEncodingConverter.h"
 #include "platform/TextUtils.h"
+#include "platform/ZEQArena.h"
 
 namespace {
 
 char* newBlock(size_t size) {
     return new (std::nothrow) char[size];
+}
+
+// A string's own text lives in the current model arena while a model is being built (see
+// platform/ZEQArena.h), else on the heap; bufferBlock and dropBlock are the only ways a
+// CString's buffer is made and freed. Temporary blocks use newBlock.
+char* bufferBlock(size_t size) {
+    return static_cast<char*>(ZEQArena::NewBlock(size));
+}
+
+void dropBlock(char* block) {
+    ZEQArena::DeleteBlock(block);
 }
 
 // Lower-cased private copy of a text; null when it cannot be allocated.
@@ -53,12 +65,12 @@ CString::CString(CFStringRef text) {
     }
     CFIndex units = CFStringGetLength(text);
     CFIndex capacity = 2 * units + 1;
-    char* block = newBlock(static_cast<size_t>(capacity));
+    char* block = bufferBlock(static_cast<size_t>(capacity));
     if (block == nullptr) {
         return;
     }
     if (!CFStringGetCString(text, block, capacity, CFStringGetSystemEncoding())) {
-        delete[] block;
+        dropBlock(block);
         return;
     }
     mBuffer = block;
@@ -102,7 +114,7 @@ void CString::Initialize() {
 
 void CString::ClearBuffer() {
     if (mBuffer != nullptr) {
-        delete[] mBuffer;
+        dropBlock(mBuffer);
         Initialize();
     }
 }
@@ -118,7 +130,7 @@ void CString::SetBuffer(const char* src) {
     // The copy is made before the old block goes: src may point into it (a tail of this
     // string's own text).
     size_t n = strlen(src);
-    char* block = newBlock(n + 1);
+    char* block = bufferBlock(n + 1);
     if (block != nullptr) {
         memcpy(block, src, n + 1);
     }
@@ -145,7 +157,7 @@ CString& CString::operator+(const char* text) {
     if (sum == 0) {
         return *this;
     }
-    char* block = newBlock(sum + 1);
+    char* block = bufferBlock(sum + 1);
     if (block == nullptr) {
         return *this;
     }
@@ -156,7 +168,7 @@ CString& CString::operator+(const char* text) {
         memcpy(block + mLength, text, added);
     }
     block[sum] = '\0';
-    delete[] mBuffer;
+    dropBlock(mBuffer);
     mBuffer = block;
     mLength = static_cast<uint32_t>(sum);
     return *this;
@@ -206,14 +218,14 @@ void CString::Insert(char* at, char* text) {
     size_t before = static_cast<size_t>(at - mBuffer);
     size_t added = strlen(text);
     size_t sum = mLength + added;
-    char* block = newBlock(sum + 1);
+    char* block = bufferBlock(sum + 1);
     if (block == nullptr) {
         return;
     }
     memcpy(block, mBuffer, before);
     memcpy(block + before, text, added);
     memcpy(block + before + added, at, mLength - before + 1);
-    delete[] mBuffer;
+    dropBlock(mBuffer);
     mBuffer = block;
     mLength = static_cast<uint32_t>(sum);
 }

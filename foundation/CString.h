@@ -6,10 +6,12 @@
 
 #include "platform/CFString.h"
 #include "platform/MacTypes.h"
+#include "platform/ZEQArena.h"
 
 // An owned byte string. A default-constructed string has no buffer (null) and length 0.
 // The bytes carry no encoding. Allocation failures never throw: see each operation.
-class CString {
+// A string made while a model is being built lives in the model's arena, with its text.
+class CString : public ZEQArenaObject {
 public:
     CString();
     CString(const char* text);

@@ -5,6 +5,8 @@
 #include <mutex>
 #include <new>
 
+#include "platform/ZEQArena.h"
+
 #if defined(__SANITIZE_ADDRESS__)
 #define ZEQ_POOL_ASAN 1
 #elif defined(__has_feature)
@@ -83,6 +85,9 @@ void UnlinkRoom(Slab* s) {
 
 // Storage for one node; null when no slab can be allocated.
 void* AllocateNode() {
+    // While a model is being built its lists' nodes come from the model's arena.
+    if (void* node = ZEQArena::AllocateInCurrent(sizeof(FreeNode)))
+        return node;
     std::lock_guard<std::mutex> lock(gPoolMutex);
     Slab* s = gRoom;
     if (!s) {
@@ -114,6 +119,10 @@ void* AllocateNode() {
 }
 
 void FreeNodeStorage(void* node) {
+    if (ZEQArena::Owns(node)) {
+        ZEQArena::DeleteSized(node, sizeof(FreeNode));
+        return;
+    }
     std::lock_guard<std::mutex> lock(gPoolMutex);
     Slab* s = SlabOf(node);
     if (--s->used == 0) {

@@ -71,7 +71,8 @@ long MinLengthDigits(const char* digits) {
 unsigned char* CopyCode(const char* code, long length) {
     if (length < 1)
         return nullptr;
-    unsigned char* block = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(length)));
+    unsigned char* block =
+        static_cast<unsigned char*>(ZEQArena::Malloc(static_cast<size_t>(length)));
     if (block != nullptr)
         std::memcpy(block, code, static_cast<size_t>(length));
     return block;
@@ -123,7 +124,7 @@ PPDXErrorObj* ZEQPPD::ParseRange(PPDStream& stream, const char* controlKeyword, 
     const long codeLength = code != nullptr ? length : 0;
 
     if (group == nullptr && !ParseOrphans()) {
-        std::free(code);
+        ZEQArena::Free(code);
         return NewError(21, controlKeyword, false);
     }
 
@@ -140,7 +141,7 @@ PPDXErrorObj* ZEQPPD::ParseRange(PPDStream& stream, const char* controlKeyword, 
     if (name != nullptr)
         CFRelease(name);
     if (control == nullptr) {
-        std::free(code);
+        ZEQArena::Free(code);
         return NewError(1, controlKeyword, false);
     }
     flags.MakeEmpty();
@@ -251,7 +252,7 @@ PPDXErrorObj* ZEQPPD::ParseJobNoteCommon(PPDStream& stream, const char* controlK
     if (name != nullptr)
         CFRelease(name);
     if (note == nullptr) {
-        std::free(code);
+        ZEQArena::Free(code);
         delete defaultNotes;
         return NewError(1, keyword, false);
     }

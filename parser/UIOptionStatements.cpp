@@ -80,7 +80,8 @@ bool SplitOptionToken(const char* token, char* option, char* translation) {
 unsigned char* CopyCode(const char* code, long length) {
     if (length < 1)
         return nullptr;
-    unsigned char* block = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(length)));
+    unsigned char* block =
+        static_cast<unsigned char*>(ZEQArena::Malloc(static_cast<size_t>(length)));
     if (block != nullptr)
         std::memcpy(block, code, static_cast<size_t>(length));
     return block;
@@ -172,7 +173,7 @@ PPDXErrorObj* ZEQPPD::ParseBooleanControl(const char* controlKeyword, const __CF
                 text[which] = optionTranslation[0] != '\0' ? new (std::nothrow)
                                                                  CString(optionTranslation)
                                                            : nullptr;
-                std::free(code[which]);
+                ZEQArena::Free(code[which]);
                 code[which] = CopyCode(postScript, length);
                 codeLength[which] = code[which] != nullptr ? length : 0;
             }
@@ -208,7 +209,7 @@ PPDXErrorObj* ZEQPPD::ParseBooleanControl(const char* controlKeyword, const __CF
     }
     for (int i = 0; i < 2; ++i) {
         delete text[i];
-        std::free(code[i]);
+        ZEQArena::Free(code[i]);
     }
     return error;
 }

@@ -134,8 +134,16 @@ ZEQPPD::~ZEQPPD() {
         mTextConverter = nullptr;
         return;
     }
-    DeleteConstraintMaps();
-    DeleteModel();
+    {
+        // The model's own blocks are settled in one step rather than one by one.
+        ZEQArena::Scope teardown(mArena, false);
+        DeleteConstraintMaps();
+        DeleteModel();
+    }
+    // Blocks still held (the base part's strings, texts a client retained) keep the arena
+    // alive until they go.
+    if (mArena != nullptr)
+        mArena->Release();
 }
 
 void ZEQPPD::DeleteModel() {
@@ -188,6 +196,9 @@ void ZEQPPD::Build() {
     mConstraints = new (std::nothrow) ConstraintForest();
     mRequires = new (std::nothrow) ConstraintForest();
 
+    if (mArena == nullptr)
+        mArena = ZEQArena::Create();
+    ZEQArena::Scope arena(mArena);
     if (mFile != nullptr) {
         // The statement loop handles a failed allocation itself; this is the last boundary,
         // so that no std::bad_alloc leaves the constructor with a half-built model that no

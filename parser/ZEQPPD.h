@@ -8,6 +8,7 @@
 #include "PPDObjects/PPDXTypes.h"
 #include "foundation/PointerList.h"
 #include "parser/PPDX.h"
+#include "platform/ZEQArena.h"
 #include "platform/MacTypes.h"
 
 class CString;
@@ -197,6 +198,9 @@ private:
     PPDFileStream* mFileStream;  // the file stream while Parse runs
     bool mReadFailed;            // a line could not be read: the statement loop stops
     bool mIsCopy;                // a copy shares the elements of its source and deletes none
+    // The arena the model's small blocks are made in while it is parsed or rebuilt
+    // (platform/ZEQArena.h); null for a copy or when none could be had.
+    ZEQArena* mArena = nullptr;
 
     void InitFields(const _PARSE_OPTIONS_& options);
     // One statement of the file, dispatched on its keyword; returns its error, if any.

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/AllocationHook.h"
+#include "platform/ZEQArena.h"
 #include "platform/CFInternal.h"
 #include "platform/CFString.h"
 
@@ -37,7 +38,11 @@ CFTypeID CFNullGetTypeID(void) {
     return kCFTypeIDNull;
 }
 
+// An object made while a model is being built lives in the model's arena (counted by the
+// arena's own allocation); constants never do.
 void* __CFType::operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    if (ZEQArena::Current() != nullptr)
+        return ZEQArena::NewBlock(size);
     if (!ZEQPlatformAllocationAllowed())
         return nullptr;
     return ::operator new(size, std::nothrow);
@@ -49,11 +54,11 @@ void* __CFType::operator new(std::size_t size, const std::nothrow_t&,
 }
 
 void __CFType::operator delete(void* p) noexcept {
-    ::operator delete(p);
+    ZEQArena::DeleteBlock(p);
 }
 
 void __CFType::operator delete(void* p, const std::nothrow_t&) noexcept {
-    ::operator delete(p);
+    ZEQArena::DeleteBlock(p);
 }
 
 void __CFType::operator delete(void* p, const std::nothrow_t&, cfinternal::Uncounted) noexcept {

@@ -204,7 +204,7 @@ unsigned char* ReadData(Settings& s, unsigned long tag, long id, int32_t& length
         return nullptr;
     }
     if (block == nullptr) {
-        block = static_cast<char*>(std::malloc(static_cast<size_t>(size)));
+        block = static_cast<char*>(ZEQArena::Malloc(static_cast<size_t>(size)));
         if (block == nullptr) {
             return nullptr;
         }

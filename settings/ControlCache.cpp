@@ -44,7 +44,7 @@ void LoadCode(Settings& s, unsigned long tag, long id, unsigned char*& code, int
     int32_t size = 0;
     unsigned char* block = ReadData(s, tag, id, size);
     if (block != nullptr) {
-        std::free(code);
+        ZEQArena::Free(code);
         code = block;
         length = size;
     }

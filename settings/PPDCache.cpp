@@ -186,6 +186,11 @@ bool ZEQPPD::BuildFromSettings(Settings& settings) {
     DropConstraintForests();
     DeleteModel();
     mValidPPD = false;
+    // A fresh arena: the blocks of the model that was there are not reused.
+    if (mArena != nullptr)
+        mArena->Release();
+    mArena = ZEQArena::Create();
+    ZEQArena::Scope arena(mArena);
 
     LoadText(settings, kVendorTag, kQWFileVersionId, mQWFileVersion);
     LoadText(settings, kVendorTag, kQWVersionId, mQWVersion);

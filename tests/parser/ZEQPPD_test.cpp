@@ -10,6 +10,7 @@
 #include "PPDObjects/PPDXRollDown.h"
 #include "platform/CFArray.h"
 #include "platform/CFURL.h"
+#include "platform/ZEQArena.h"
 #include "tests/parser/ZEQPPDTestUtil.h"
 
 using namespace zeqtest;
@@ -226,4 +227,21 @@ TEST(ZEQPPDDriver, UrlConstructorChecksThePCFileName) {
     CFRelease(acceptedNames);
     CFRelease(refusedNames);
     CFRelease(url);
+}
+
+TEST(ZEQPPDDriver, ATextRetainedFromTheModelOutlivesIt) {
+    const long arenas = ZEQArena::LiveCount();
+    Parsed p = Parse(std::string(kHead) + kBoolBlock);
+    PPDXControl* control = Control(p.ppd.get(), "*QWImageFlag");
+    ASSERT_NE(control, nullptr);
+    CFStringRef name = control->CFStringUserName();
+    ASSERT_NE(name, nullptr);
+    CFRetain(name);
+    p.ppd.reset();
+    EXPECT_EQ(ZEQArena::LiveCount(), arenas + 1);  // the string holds its block
+    char text[32];
+    ASSERT_TRUE(CFStringGetCString(name, text, sizeof text, kCFStringEncodingUTF8));
+    EXPECT_STREQ(text, "Image Shift");
+    CFRelease(name);
+    EXPECT_EQ(ZEQArena::LiveCount(), arenas);
 }
