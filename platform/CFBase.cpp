@@ -67,7 +67,7 @@ void __CFType::operator delete(void* p, const std::nothrow_t&, cfinternal::Uncou
 
 std::string __CFType::Describe() const {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "<CFType %lu %p>", mTypeID,
+    std::snprintf(buffer, sizeof buffer, "<CFType %lu %p>", static_cast<unsigned long>(mTypeID),
                   static_cast<const void*>(this));
     return buffer;
 }

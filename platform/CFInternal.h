@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <new>
 #include <string>
 
@@ -34,7 +35,7 @@ inline constexpr Uncounted uncounted{};
 // Every object derives from __CFType, first and without virtual bases, so a CFTypeRef is the
 // address of its __CFType.
 struct __CFType {
-    explicit __CFType(CFTypeID typeID) : mTypeID(typeID) {}
+    explicit __CFType(CFTypeID typeID) : mTypeID(static_cast<uint32_t>(typeID)) {}
     virtual ~__CFType() = default;
     __CFType(const __CFType&) = delete;
     __CFType& operator=(const __CFType&) = delete;
@@ -55,9 +56,10 @@ struct __CFType {
     // The text CFCopyDescription and "%@" show, as UTF-8.
     virtual std::string Describe() const;
 
-    const CFTypeID mTypeID;
-    std::atomic<CFIndex> mRefCount{1};
+    // 32 bits of type number next to the flag keep the common header at 24 bytes.
+    const uint32_t mTypeID;
     bool mImmortal = false;  // constants: retain and release do nothing
+    std::atomic<CFIndex> mRefCount{1};
 };
 
 namespace cfinternal {

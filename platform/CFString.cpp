@@ -23,11 +23,16 @@ struct __CFString : __CFType {
     __CFString() : __CFType(kCFTypeIDString) {}
 
     // The text: an immutable string's units live in the same heap block as the object, right
-    // after it (with, for an all-ASCII text, its NUL-terminated 8-bit copy); a mutable string
-    // keeps a growable buffer of its own.
+    // after it (with, for an all-ASCII text, its NUL-terminated 8-bit copy after them); a
+    // mutable string keeps a growable buffer of its own. A model holds hundreds of thousands
+    // of immutable strings, so the object itself is kept small.
     std::u16string_view Text() const {
-        return mMutable ? std::u16string_view(mBuffer) : std::u16string_view(mUnits, mLength);
+        return mMutable ? std::u16string_view(*mBuffer) : std::u16string_view(Units(), mLength);
     }
+    const char16_t* Units() const { return reinterpret_cast<const char16_t*>(this + 1); }
+    // The ASCII form CFStringGetCStringPtr hands out; only immutable strings keep one.
+    const char* Ascii() const { return reinterpret_cast<const char*>(Units() + mLength); }
+    std::u16string& Buffer() { return *mBuffer; }
 
     bool Equal(const __CFType* other) const override {
         return Text() == static_cast<const __CFString*>(other)->Text();
@@ -42,11 +47,8 @@ struct __CFString : __CFType {
     }
     std::string Describe() const override;
 
-    std::u16string mBuffer;            // mutable strings only
-    const char16_t* mUnits = nullptr;  // immutable strings: in the object's own block
-    size_t mLength = 0;
-    // The ASCII form CFStringGetCStringPtr hands out; only immutable strings keep one.
-    const char* mAscii = nullptr;
+    std::unique_ptr<std::u16string> mBuffer;  // mutable strings only
+    size_t mLength = 0;                       // immutable strings
     bool mHasAscii = false;
     bool mMutable = false;
 };
@@ -82,14 +84,12 @@ __CFString* NewString(const char16_t* units, size_t length, bool constant = fals
     char16_t* stored = reinterpret_cast<char16_t*>(static_cast<char*>(block) + sizeof(__CFString));
     if (length != 0)
         std::memcpy(stored, units, length * sizeof(char16_t));
-    s->mUnits = stored;
     s->mLength = length;
     if (ascii) {
         char* bytes = reinterpret_cast<char*>(stored + length);
         for (size_t i = 0; i < length; ++i)
             bytes[i] = static_cast<char>(units[i]);
         bytes[length] = '\0';
-        s->mAscii = bytes;
         s->mHasAscii = true;
     }
     return s;
@@ -103,7 +103,11 @@ __CFString* NewString(std::u16string&& text, bool isMutable, bool constant = fal
                              : new (std::nothrow) __CFString;
     if (!s)
         return nullptr;
-    s->mBuffer = std::move(text);
+    s->mBuffer.reset(new (std::nothrow) std::u16string(std::move(text)));
+    if (!s->mBuffer) {
+        delete s;
+        return nullptr;
+    }
     s->mMutable = true;
     return s;
 }
@@ -738,7 +742,7 @@ const char* CFStringGetCStringPtr(CFStringRef theString, CFStringEncoding encodi
         case kCFStringEncodingISOLatin2:
         case kCFStringEncodingISOLatin5:
         case kCFStringEncodingWindowsLatin1:
-            return s->mAscii;
+            return s->Ascii();
         default:
             return nullptr;
     }
@@ -896,9 +900,9 @@ void CFStringAppend(CFMutableStringRef theString, CFStringRef appendedString) {
         return;
     if (m == a) {
         std::u16string copy(a->Text());
-        m->mBuffer += copy;
+        m->Buffer() += copy;
     } else {
-        m->mBuffer += a->Text();
+        m->Buffer() += a->Text();
     }
 }
 
@@ -907,7 +911,7 @@ void CFStringAppendCharacters(CFMutableStringRef theString, const UniChar* chars
     __CFString* m = MutableStr(theString);
     if (!m || !chars || numChars <= 0)
         return;
-    m->mBuffer.append(reinterpret_cast<const char16_t*>(chars), static_cast<size_t>(numChars));
+    m->Buffer().append(reinterpret_cast<const char16_t*>(chars), static_cast<size_t>(numChars));
 }
 
 void CFStringAppendCString(CFMutableStringRef theString, const char* cStr,
@@ -917,7 +921,7 @@ void CFStringAppendCString(CFMutableStringRef theString, const char* cStr,
         return;
     std::u16string text;
     if (Decode(encoding, reinterpret_cast<const UInt8*>(cStr), std::strlen(cStr), false, text))
-        m->mBuffer += text;
+        m->Buffer() += text;
 }
 
 void CFStringAppendPascalString(CFMutableStringRef theString, ConstStr255Param pStr,
@@ -927,7 +931,7 @@ void CFStringAppendPascalString(CFMutableStringRef theString, ConstStr255Param p
         return;
     std::u16string text;
     if (Decode(encoding, pStr + 1, pStr[0], false, text))
-        m->mBuffer += text;
+        m->Buffer() += text;
 }
 
 void CFStringAppendFormat(CFMutableStringRef theString, CFDictionaryRef formatOptions,
@@ -948,14 +952,14 @@ void CFStringInsert(CFMutableStringRef str, CFIndex idx, CFStringRef insertedStr
     if (!m || !a || idx < 0 || static_cast<size_t>(idx) > m->Text().size())
         return;
     std::u16string copy(a->Text());
-    m->mBuffer.insert(static_cast<size_t>(idx), copy);
+    m->Buffer().insert(static_cast<size_t>(idx), copy);
 }
 
 void CFStringDelete(CFMutableStringRef theString, CFRange range) {
     __CFString* m = MutableStr(theString);
     if (!m || !RangeValid(m, range))
         return;
-    m->mBuffer.erase(static_cast<size_t>(range.location), static_cast<size_t>(range.length));
+    m->Buffer().erase(static_cast<size_t>(range.location), static_cast<size_t>(range.length));
 }
 
 void CFStringReplaceAll(CFMutableStringRef theString, CFStringRef replacement) {
@@ -964,7 +968,7 @@ void CFStringReplaceAll(CFMutableStringRef theString, CFStringRef replacement) {
     if (!m || !a)
         return;
     std::u16string copy(a->Text());
-    m->mBuffer = std::move(copy);
+    m->Buffer() = std::move(copy);
 }
 
 namespace {
