@@ -7,6 +7,7 @@
 
 #include "platform/AllocationHook.h"
 #include "platform/MacMemory.h"
+#include "platform/PodVector.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -46,8 +47,8 @@ struct Slot {
 
 // Makes room for one more element, doubling the capacity when full (reserving
 // one more each time would copy the whole vector on every append).
-template <typename T>
-void Grow(std::vector<T>& v) {
+template <typename V>
+void Grow(V& v) {
     if (v.size() == v.capacity()) {
         v.reserve(v.capacity() < 16 ? 16 : v.capacity() * 2);
     }
@@ -92,7 +93,7 @@ public:
         return static_cast<uint32_t>((Hash(key >> 3) << 3) | (key & 7));
     }
 
-    size_t Find(const std::vector<Slot>& slots, uint64_t key) const {
+    size_t Find(const PodVector<Slot>& slots, uint64_t key) const {
         if (mTable.empty()) {
             return kNone;
         }
@@ -124,7 +125,8 @@ public:
         while (size * 7 < count * 10 + 10) {
             size *= 2;
         }
-        std::vector<Entry> table(size, Entry{0, 0});
+        PodVector<Entry> table;
+        table.assign_zeroed(size);  // an empty entry is all zero
         const size_t mask = size - 1;
         for (Entry entry : mTable) {
             if (entry.slot != 0 && entry.slot != kRemoved) {
@@ -141,7 +143,7 @@ public:
 
     // The slot of `key` when it is there; otherwise files `slot` (which the caller then fills
     // with that key) under it and returns kNone. Reserve made room.
-    size_t FindOrInsert(const std::vector<Slot>& slots, uint64_t key, size_t slot) {
+    size_t FindOrInsert(const PodVector<Slot>& slots, uint64_t key, size_t slot) {
         const uint32_t hash = Spot(key);
         const size_t mask = mTable.size() - 1;
         size_t freeAt = kNone;
@@ -186,7 +188,7 @@ public:
         }
     }
 
-    void Erase(const std::vector<Slot>& slots, uint64_t key) {
+    void Erase(const PodVector<Slot>& slots, uint64_t key) {
         if (mTable.empty()) {
             return;
         }
@@ -221,7 +223,7 @@ public:
     }
 
     // Files the live slots again in the table as it is (which has room for them): no memory.
-    void Rebuild(const std::vector<Slot>& slots) {
+    void Rebuild(const PodVector<Slot>& slots) {
         Clear();
         for (size_t n = 0; n < slots.size(); ++n) {
             if (slots[n].live()) {
@@ -231,7 +233,7 @@ public:
     }
 
     void Clear() {
-        std::fill(mTable.begin(), mTable.end(), Entry{0, 0});
+        mTable.fill_zero();
         mUsed = 0;
         mRemoved = 0;
     }
@@ -250,7 +252,7 @@ private:
         uint32_t hash;  // Spot of the key (table sizes stay below 2^32)
     };
 
-    std::vector<Entry> mTable;  // a power of two in size, at most 7/10 in use
+    PodVector<Entry> mTable;  // a power of two in size, at most 7/10 in use
     size_t mUsed = 0;
     size_t mRemoved = 0;
 };
@@ -258,7 +260,7 @@ private:
 }  // namespace
 
 struct OpaqueCollection {
-    std::vector<Slot> slots;  // insertion order, dead slots included
+    PodVector<Slot> slots;  // insertion order, dead slots included
     // 1-based tree over the slots' live flags; empty while no slot is dead (indices are then
     // slots plus one), so that building and reading a collection never pays for it.
     std::vector<int32_t> fenwick;
@@ -493,7 +495,7 @@ struct OpaqueCollection {
                 slots[kept++] = slots[i];
             }
         }
-        slots.erase(slots.begin() + static_cast<std::ptrdiff_t>(kept), slots.end());
+        slots.truncate(kept);
         index.Rebuild(slots);
         fenwick.clear();  // every slot is live again
     }

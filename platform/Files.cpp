@@ -148,8 +148,20 @@ std::string SpecNameLocked(FileTables& t, int32_t dirID, const std::string& leaf
     return alias;
 }
 
+OSErr SpecToPathOrThrow(const FSSpec* spec, std::string& path);
+
 // The POSIX path of the object an FSSpec names. The name may be empty (the directory itself).
+// The File Manager's callers are C code: running out of memory is memFullErr, never an
+// exception.
 OSErr SpecToPath(const FSSpec* spec, std::string& path) {
+    try {
+        return SpecToPathOrThrow(spec, path);
+    } catch (const std::bad_alloc&) {
+        return memFullErr;
+    }
+}
+
+OSErr SpecToPathOrThrow(const FSSpec* spec, std::string& path) {
     if (spec == nullptr) {
         return paramErr;
     }
