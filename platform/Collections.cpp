@@ -278,7 +278,7 @@ struct OpaqueCollection {
     OpaqueCollection() = default;
     OpaqueCollection(const OpaqueCollection&) = delete;
     OpaqueCollection& operator=(const OpaqueCollection&) = delete;
-    ~OpaqueCollection() { ZEQPlatformFree(arena); }
+    ~OpaqueCollection() { largeblock::Free(arena, arenaCapacity); }
 
     const uint8_t* Bytes(const Slot& s) const {
         return s.Size() <= kInline ? s.inlineBytes : arena + s.offset;
@@ -295,7 +295,10 @@ struct OpaqueCollection {
         }
         size_t capacity =
             std::max({arenaUsed + more, arenaCapacity * 2, static_cast<size_t>(4096)});
-        auto* grown = static_cast<uint8_t*>(ZEQPlatformRealloc(arena, capacity));
+        if (!ZEQPlatformAllocationAllowed()) {
+            return false;
+        }
+        auto* grown = static_cast<uint8_t*>(largeblock::Resize(arena, arenaCapacity, capacity));
         if (grown == nullptr) {
             return false;
         }
@@ -347,7 +350,10 @@ struct OpaqueCollection {
             return;
         }
         const size_t kept = arenaUsed - arenaGarbage;
-        auto* fresh = static_cast<uint8_t*>(ZEQPlatformMalloc(kept));
+        if (!ZEQPlatformAllocationAllowed()) {
+            return;
+        }
+        auto* fresh = static_cast<uint8_t*>(largeblock::Allocate(kept, false));
         if (fresh == nullptr) {
             return;
         }
@@ -359,7 +365,7 @@ struct OpaqueCollection {
                 at += s.Size();
             }
         }
-        ZEQPlatformFree(arena);
+        largeblock::Free(arena, arenaCapacity);
         arena = fresh;
         arenaUsed = at;
         arenaCapacity = kept == 0 ? 1 : kept;

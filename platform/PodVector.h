@@ -1,15 +1,30 @@
-// PodVector: a growable array of trivially copyable elements on malloc/realloc, for the
-// Collection Manager's million-entry tables.
+// PodVector: a growable array of trivially copyable elements for the Collection Manager's
+// million-entry tables, and the large-block functions beneath it.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <type_traits>
 
-// Unlike std::vector, growth goes through realloc, which moves a large block by remapping its
-// pages rather than copying them, and a zero-filled table comes from calloc, whose fresh pages
-// need no clearing. Only what the collections use is here; allocation failure throws
+// Blocks of 2 MiB or more are mapped directly: they grow by remapping their pages (never by
+// copying), come zero-filled without clearing, and ask for huge pages (one fault per 2 MiB
+// instead of one per 4 KiB). Smaller ones are ordinary heap blocks, which the heap hands out
+// again warm. The caller passes the block's current size, which decides where it lives.
+namespace largeblock {
+constexpr size_t kLargeBlock = size_t(2) << 20;
+// A block of `bytes` (zero-filled when `zeroed`); null without memory.
+void* Allocate(size_t bytes, bool zeroed);
+// Grows or shrinks a block of `oldBytes` to `newBytes`, keeping its contents; null (the block
+// unchanged) without memory.
+void* Resize(void* block, size_t oldBytes, size_t newBytes);
+void Free(void* block, size_t bytes);
+}  // namespace largeblock
+
+// Unlike std::vector, a large array grows without copying and a zero-filled one without
+// clearing (see largeblock above). Only what the collections use is here; allocation failure throws
 // std::bad_alloc as std::vector does, and leaves the array as it was.
 template <typename T>
 class PodVector {
@@ -19,7 +34,7 @@ public:
     PodVector() = default;
     PodVector(const PodVector&) = delete;
     PodVector& operator=(const PodVector&) = delete;
-    ~PodVector() { std::free(mData); }
+    ~PodVector() { largeblock::Free(mData, mCapacity * sizeof(T)); }
 
     size_t size() const { return mSize; }
     size_t capacity() const { return mCapacity; }
@@ -36,7 +51,9 @@ public:
             return;
         if (count > SIZE_MAX / sizeof(T))
             throw std::bad_alloc();
-        void* grown = std::realloc(mData, count * sizeof(T));
+        void* grown = mData == nullptr
+                          ? largeblock::Allocate(count * sizeof(T), false)
+                          : largeblock::Resize(mData, mCapacity * sizeof(T), count * sizeof(T));
         if (grown == nullptr)
             throw std::bad_alloc();
         mData = static_cast<T*>(grown);
@@ -51,10 +68,10 @@ public:
     void assign_zeroed(size_t count) {
         if (count > SIZE_MAX / sizeof(T))
             throw std::bad_alloc();
-        void* fresh = std::calloc(count == 0 ? 1 : count, sizeof(T));
+        void* fresh = largeblock::Allocate(count * sizeof(T), true);
         if (fresh == nullptr)
             throw std::bad_alloc();
-        std::free(mData);
+        largeblock::Free(mData, mCapacity * sizeof(T));
         mData = static_cast<T*>(fresh);
         mSize = mCapacity = count;
     }

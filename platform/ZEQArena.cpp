@@ -68,9 +68,17 @@ bool gReserveTried = false;
 std::size_t gHighWater = 0;
 uint32_t gFreeChunks[kChunkCount];
 std::size_t gFreeCount = 0;
+// Released chunks keep their pages up to this many (a model of a few thousand controls
+// fits in one or two): the next model reuses them without a page fault, as a heap reuses its
+// freed blocks. Beyond it, released chunks give their pages back to the system.
+constexpr std::size_t kWarmLimit = 8;
+bool gWarm[kChunkCount];
+std::size_t gWarmCount = 0;
 std::atomic<long> gLiveArenas{0};
 
-thread_local ZEQArena* tCurrent = nullptr;
+// Initial-exec: read without a call into the dynamic linker (the library is loaded with the
+// program or early enough for the static TLS reserve).
+__attribute__((tls_model("initial-exec"))) thread_local ZEQArena* tCurrent = nullptr;
 
 bool Reserve() {
     if (gReserveTried)
@@ -96,7 +104,12 @@ char* AcquireChunk(bool huge) {
         if (!Reserve())
             return nullptr;
         if (gFreeCount > 0) {
-            chunk = gRegion + std::size_t(gFreeChunks[--gFreeCount]) * kChunkSize;
+            const uint32_t index = gFreeChunks[--gFreeCount];
+            if (gWarm[index]) {
+                gWarm[index] = false;
+                --gWarmCount;
+            }
+            chunk = gRegion + std::size_t(index) * kChunkSize;
         } else if (gHighWater < kChunkCount) {
             chunk = gRegion + gHighWater * kChunkSize;
             if (mprotect(chunk, kChunkSize, PROT_READ | PROT_WRITE) != 0)
@@ -114,9 +127,19 @@ char* AcquireChunk(bool huge) {
 void ReleaseChunk(char* chunk) {
     ZEQ_LSAN_UNREGISTER(chunk, kChunkSize);
     ZEQ_UNPOISON(chunk, kChunkSize);
-    madvise(chunk, kChunkSize, MADV_DONTNEED);
+    const uint32_t index = static_cast<uint32_t>((chunk - gRegion) / kChunkSize);
+    bool warm = false;
+    {
+        std::lock_guard<std::mutex> lock(gChunkLock);
+        if (gWarmCount < kWarmLimit) {
+            gWarm[index] = warm = true;
+            ++gWarmCount;
+        }
+    }
+    if (!warm)
+        madvise(chunk, kChunkSize, MADV_DONTNEED);
     std::lock_guard<std::mutex> lock(gChunkLock);
-    gFreeChunks[gFreeCount++] = static_cast<uint32_t>((chunk - gRegion) / kChunkSize);
+    gFreeChunks[gFreeCount++] = index;
 }
 
 ChunkHeader* ChunkOf(const void* p) {
