@@ -1,6 +1,8 @@
 // The keyword-to-control index of the vendor parser.
 #include "PPDUtils/KeywordTo_PPDControl.h"
 
+#include "platform/ZEQArena.h"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -30,7 +32,8 @@ void KeywordTo_PPDControl::insert(const char* keyword, PPDXControl* control) {
     char* copy = nullptr;
     if (keyword != nullptr) {
         size_t n = strlen(keyword);
-        copy = new (std::nothrow) char[n + 1];
+        // In the model's arena while a model is being built (the index goes with the model).
+        copy = static_cast<char*>(ZEQArena::NewBlock(n + 1));
         if (copy == nullptr) {
             return;
         }
@@ -40,7 +43,7 @@ void KeywordTo_PPDControl::insert(const char* keyword, PPDXControl* control) {
         mEntries.emplace_back(copy, control);
     } catch (const std::bad_alloc&) {
         // The array could not grow: the pair is dropped and its copy released.
-        delete[] copy;
+        ZEQArena::DeleteBlock(copy);
         return;
     }
     mSorted = false;
@@ -81,7 +84,7 @@ const KeywordTo_PPDControl::Entry& KeywordTo_PPDControl::operator[](size_t i) co
 
 void KeywordTo_PPDControl::DeleteKeyVector() {
     for (Entry& entry : mEntries) {
-        delete[] entry.first;
+        ZEQArena::DeleteBlock(entry.first);
         entry.first = nullptr;
     }
     std::vector<Entry>().swap(mEntries);

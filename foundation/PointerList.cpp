@@ -312,7 +312,15 @@ void PointerList::PopBack() {
 }
 
 void PointerList::MakeEmpty() {
-    while (mCount != 0) {
-        PopFront();
+    // Every node goes: one walk frees them without relinking their neighbours one by one.
+    PNode* node = mHead->mNext;
+    while (node != mTail && node != nullptr) {
+        PNode* next = node->mNext;
+        node->~PNode();
+        FreeNodeStorage(node);
+        node = next;
     }
+    mCount = 0;
+    mHead->mNext = mTail;
+    mTail->mPrev = mHead;
 }
