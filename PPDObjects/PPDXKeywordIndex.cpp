@@ -68,6 +68,23 @@ void PPDXKeywordIndex::Rebuild(size_t slotCount) {
         Insert(static_cast<uint32_t>(n), HashOf(KeywordOf(mEntries[n])));
 }
 
+void PPDXKeywordIndex::Grow(size_t slotCount) {
+    // The slots keep their keyword's hash and the chains of entries stay as they are: each
+    // slot moves to the larger table without reading a keyword (distinct keywords never
+    // compare equal, so the first empty place of its probe is its place).
+    std::vector<Slot> old(slotCount, Slot{0, 0, 0});
+    old.swap(mSlots);
+    const size_t mask = mSlots.size() - 1;
+    for (const Slot& slot : old) {
+        if (slot.first == 0)
+            continue;
+        size_t i = slot.hash & mask;
+        while (mSlots[i].first != 0)
+            i = (i + 1) & mask;
+        mSlots[i] = slot;
+    }
+}
+
 void PPDXKeywordIndex::Add(const Entry& entry) {
     const char* keyword = entry.element != nullptr ? entry.element->Keyword() : nullptr;
     if (keyword == nullptr || !mUsable) {
@@ -84,12 +101,10 @@ void PPDXKeywordIndex::Add(const Entry& entry) {
                 Rebuild(64);
             return;
         }
-        // At most half the slots in use, so probes stay short and always find an empty one.
-        if ((mKeywordCount + 1) * 2 > mSlots.size()) {
-            Rebuild(mSlots.size() * 2);
-            return;
-        }
         mSame.push_back(kNone);
+        // At most half the slots in use, so probes stay short and always find an empty one.
+        if ((mKeywordCount + 1) * 2 > mSlots.size())
+            Grow(mSlots.size() * 2);
         Insert(static_cast<uint32_t>(mEntries.size() - 1), HashOf(keyword));
     } catch (const std::bad_alloc&) {
         GiveUp();

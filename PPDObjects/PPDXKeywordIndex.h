@@ -46,6 +46,8 @@ private:
     void Insert(uint32_t n, uint32_t hash);
     // Builds the table for every entry, with twice as many slots as needed.
     void Rebuild(size_t slotCount);
+    // Moves the table to `slotCount` slots.
+    void Grow(size_t slotCount);
     const Slot* FindSlot(const char* keyword, uint32_t hash) const;
     void GiveUp();
 

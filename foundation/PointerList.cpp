@@ -83,11 +83,18 @@ void UnlinkRoom(Slab* s) {
     s->hasRoom = false;
 }
 
-// Storage for one node; null when no slab can be allocated.
-void* AllocateNode() {
+// A list whose nodes did not all come from one arena.
+const void* const kNodesFromHeap = &kNodesFromHeap;
+
+// Storage for one node; null when no slab can be allocated. `source` is the arena it came
+// from, or kNodesFromHeap.
+void* AllocateNode(const void*& source) {
     // While a model is being built its lists' nodes come from the model's arena.
-    if (void* node = ZEQArena::AllocateInCurrent(sizeof(FreeNode)))
+    if (void* node = ZEQArena::AllocateInCurrent(sizeof(FreeNode))) {
+        source = ZEQArena::Current();
         return node;
+    }
+    source = kNodesFromHeap;
     std::lock_guard<std::mutex> lock(gPoolMutex);
     Slab* s = gRoom;
     if (!s) {
@@ -233,6 +240,7 @@ PointerList::~PointerList() {
 // container), then costs no heap block at all.
 void PointerList::Initialize() {
     mCount = 0;
+    mNodeSource = kNodesFromHeap;
     mHead = &mHeadNode;
     mTail = &mTailNode;
     mHead->mPrev = nullptr;
@@ -254,10 +262,15 @@ PointerListItr PointerList::InsertBefore(PointerListItr pos, const void* data) {
     if (next == nullptr) {
         return PointerListItr();
     }
-    void* storage = AllocateNode();
+    const void* source = nullptr;
+    void* storage = AllocateNode(source);
     if (storage == nullptr) {
         return PointerListItr();
     }
+    if (mCount == 0)
+        mNodeSource = source;
+    else if (mNodeSource != source)
+        mNodeSource = kNodesFromHeap;
     PNode* node = new (storage) PNode(data, next->mPrev, next);
     next->mPrev->mNext = node;
     next->mPrev = node;
@@ -312,6 +325,15 @@ void PointerList::PopBack() {
 }
 
 void PointerList::MakeEmpty() {
+    // A model being torn down drops the nodes its arena gave this list without visiting them
+    // (only the arena's count of them changes).
+    if (mCount != 0 && mNodeSource != kNodesFromHeap &&
+        ZEQArena::ForgetInTeardown(static_cast<const ZEQArena*>(mNodeSource), mCount)) {
+        mCount = 0;
+        mHead->mNext = mTail;
+        mTail->mPrev = mHead;
+        return;
+    }
     // Every node goes: one walk frees them without relinking their neighbours one by one.
     PNode* node = mHead->mNext;
     while (node != mTail && node != nullptr) {

@@ -91,6 +91,9 @@ private:
     void Initialize();
 
     uint32_t mCount;
+    // Where the nodes came from: the arena all of them came from, or kNodesFromHeap when any
+    // did not (see MakeEmpty).
+    const void* mNodeSource;
     PNode* mHead;
     PNode* mTail;
     // The storage of the two sentinels: they live and die with the list, so a list costs no

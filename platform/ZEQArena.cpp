@@ -316,6 +316,13 @@ void* ZEQArena::AllocateInCurrent(std::size_t size) noexcept {
     return arena != nullptr && size <= kLargest ? arena->Allocate(size) : nullptr;
 }
 
+bool ZEQArena::ForgetInTeardown(const ZEQArena* arena, std::size_t count) noexcept {
+    if (arena == nullptr || arena != tCurrent || tCurrent->mRecycle)
+        return false;
+    tCurrent->mBalance -= static_cast<int64_t>(count);
+    return true;
+}
+
 void ZEQArena::DeleteBlock(void* p) noexcept {
     if (Owns(p))
         FreeArenaBlock(p);

@@ -69,6 +69,10 @@ public:
     // Storage from the current arena only: null when there is none or it is full.
     static void* AllocateInCurrent(std::size_t size) noexcept;
 
+    // When `arena` is the thread's current arena in a tear-down scope: forgets `count` of its
+    // blocks (the caller will never touch or free them) and returns true. Otherwise false.
+    static bool ForgetInTeardown(const ZEQArena* arena, std::size_t count) noexcept;
+
     // Number of arenas alive in the process (tests check that a run leaves none behind).
     static long LiveCount();
     // Bytes handed out by this arena so far.
