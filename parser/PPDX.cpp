@@ -236,19 +236,21 @@ bool PPDX::NextStreamLine(char* line) {
 bool PPDX::NextToken(PPDStream& stream, char* token, const char* delimiters, bool stripBlanks) {
     if (token == nullptr)
         return false;
-    unsigned char stop[256];
-    std::memset(stop, 0, sizeof stop);
-    stop[static_cast<unsigned char>('\n')] = 1;
-    stop[static_cast<unsigned char>('\r')] = 1;
-    stop[0] = 1;
+    // The bytes that end a run, as a 256-bit set: four words to clear rather than a table.
+    uint64_t stop[4] = {(uint64_t(1) << '\n') | (uint64_t(1) << '\r') | 1, 0, 0, 0};
     bool crIsDelimiter = false;
     if (delimiters != nullptr) {
-        for (const char* d = delimiters; *d != '\0'; ++d) {
-            stop[static_cast<unsigned char>(*d)] = 1;
+        for (const unsigned char* d = reinterpret_cast<const unsigned char*>(delimiters);
+             *d != '\0'; ++d) {
+            stop[*d >> 6] |= uint64_t(1) << (*d & 63);
             if (*d == '\r')
                 crIsDelimiter = true;
         }
     }
+    auto stops = [&stop](char c) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        return (stop[u >> 6] >> (u & 63)) & 1;
+    };
 
     const char* const start = stream.Cursor();
     const char* p = start;
@@ -269,7 +271,7 @@ bool PPDX::NextToken(PPDStream& stream, char* token, const char* delimiters, boo
         }
         const char* q = p;
         const char* const runEnd = p + (room < avail ? room : avail);
-        while (q < runEnd && stop[static_cast<unsigned char>(*q)] == 0)
+        while (q < runEnd && !stops(*q))
             ++q;
         std::memcpy(token + n, p, static_cast<size_t>(q - p));
         n += static_cast<size_t>(q - p);
