@@ -1,6 +1,8 @@
 // Core Foundation data: byte buffers, immutable or growable.
 #include "platform/CFData.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +10,96 @@
 #include <vector>
 
 #include "platform/CFInternal.h"
+#include "platform/PodVector.h"
+
+namespace {
+
+// The bytes of a data object. Growth doubles the room; a large buffer (2 MiB and more) is
+// mapped, so it grows by remapping and its fresh pages are known to be zero: lengthening a
+// cache-sized buffer with CFDataIncreaseLength clears only bytes that were written before.
+class ByteBuffer {
+public:
+    ByteBuffer() = default;
+    ByteBuffer(const ByteBuffer&) = delete;
+    ByteBuffer& operator=(const ByteBuffer&) = delete;
+    ~ByteBuffer() { largeblock::Free(mData, mCapacity); }
+
+    size_t size() const { return mSize; }
+    UInt8* data() { return mData; }
+    const UInt8* data() const { return mData; }
+    UInt8 operator[](size_t i) const { return mData[i]; }
+    bool operator==(const ByteBuffer& other) const {
+        return mSize == other.mSize && (mSize == 0 || std::memcmp(mData, other.mData, mSize) == 0);
+    }
+
+    // Each of these throws std::bad_alloc, changing nothing, without memory.
+    void Resize(size_t length) {
+        if (length < mSize) {
+            mZeroFrom = std::max(mZeroFrom, mSize);  // the dropped bytes stay behind, dirty
+            mSize = length;
+            return;
+        }
+        Reserve(length);
+        const size_t dirtyEnd = std::min(length, std::max(mSize, mZeroFrom));
+        if (dirtyEnd > mSize)
+            std::memset(mData + mSize, 0, dirtyEnd - mSize);
+        mSize = length;
+    }
+    void Append(const UInt8* bytes, size_t length) {
+        if (length == 0)
+            return;
+        if (bytes >= mData && bytes < mData + mCapacity) {
+            std::vector<UInt8> copy(bytes, bytes + length);  // the bytes are our own
+            Append(copy.data(), length);
+            return;
+        }
+        Reserve(mSize + length);
+        std::memcpy(mData + mSize, bytes, length);
+        mSize += length;
+    }
+    // Replaces `length` bytes at `at` (a valid range) by `newLength` bytes, which may lie in
+    // this buffer.
+    void Replace(size_t at, size_t length, const UInt8* newBytes, size_t newLength) {
+        std::vector<UInt8> copy(newBytes, newBytes + newLength);
+        const size_t tail = mSize - at - length;
+        if (newLength > length) {
+            Reserve(mSize + newLength - length);
+            std::memmove(mData + at + newLength, mData + at + length, tail);
+            mSize += newLength - length;
+        } else {
+            if (tail != 0)
+                std::memmove(mData + at + newLength, mData + at + length, tail);
+            Resize(mSize - (length - newLength));
+        }
+        if (newLength != 0)
+            std::memcpy(mData + at, copy.data(), newLength);
+    }
+
+private:
+    void Reserve(size_t length) {
+        if (length <= mCapacity)
+            return;
+        if (length > SIZE_MAX / 2)
+            throw std::bad_alloc();
+        const size_t capacity = std::max({length, mCapacity * 2, size_t(64)});
+        void* grown = mData == nullptr ? largeblock::Allocate(capacity, false)
+                                       : largeblock::Resize(mData, mCapacity, capacity);
+        if (grown == nullptr)
+            throw std::bad_alloc();
+        // A mapped block's new room is zero; a heap block's is not known to be.
+        if (capacity < largeblock::kLargeBlock)
+            mZeroFrom = capacity;
+        mData = static_cast<UInt8*>(grown);
+        mCapacity = capacity;
+    }
+
+    UInt8* mData = nullptr;
+    size_t mSize = 0;
+    size_t mCapacity = 0;
+    size_t mZeroFrom = 0;  // bytes from max(mSize, mZeroFrom) to mCapacity are zero
+};
+
+}  // namespace
 
 struct __CFData : __CFType {
     __CFData() : __CFType(kCFTypeIDData) {}
@@ -34,7 +126,7 @@ struct __CFData : __CFType {
         return out;
     }
 
-    std::vector<UInt8> mBytes;
+    ByteBuffer mBytes;
     bool mMutable = false;
 };
 
@@ -54,7 +146,7 @@ __CFData* NewData(const UInt8* bytes, size_t length, bool isMutable) {
     d->mMutable = isMutable;
     try {
         if (length > 0)
-            d->mBytes.assign(bytes, bytes + length);
+            d->mBytes.Append(bytes, length);
     } catch (const std::bad_alloc&) {
         delete d;
         return nullptr;
@@ -135,21 +227,33 @@ void CFDataSetLength(CFMutableDataRef theData, CFIndex length) {
     __CFData* d = MutableData(theData);
     if (!d || length < 0)
         return;
-    d->mBytes.resize(static_cast<size_t>(length), 0);
+    try {
+        d->mBytes.Resize(static_cast<size_t>(length));
+    } catch (const std::bad_alloc&) {
+        // Without memory the data keeps its length.
+    }
 }
 
 void CFDataIncreaseLength(CFMutableDataRef theData, CFIndex extraLength) {
     __CFData* d = MutableData(theData);
     if (!d || extraLength < 0)
         return;
-    d->mBytes.resize(d->mBytes.size() + static_cast<size_t>(extraLength), 0);
+    try {
+        d->mBytes.Resize(d->mBytes.size() + static_cast<size_t>(extraLength));
+    } catch (const std::bad_alloc&) {
+        // Without memory the data keeps its length.
+    }
 }
 
 void CFDataAppendBytes(CFMutableDataRef theData, const UInt8* bytes, CFIndex length) {
     __CFData* d = MutableData(theData);
     if (!d || !bytes || length <= 0)
         return;
-    d->mBytes.insert(d->mBytes.end(), bytes, bytes + length);
+    try {
+        d->mBytes.Append(bytes, static_cast<size_t>(length));
+    } catch (const std::bad_alloc&) {
+        // Without memory nothing is appended.
+    }
 }
 
 void CFDataReplaceBytes(CFMutableDataRef theData, CFRange range, const UInt8* newBytes,
@@ -157,11 +261,12 @@ void CFDataReplaceBytes(CFMutableDataRef theData, CFRange range, const UInt8* ne
     __CFData* d = MutableData(theData);
     if (!d || !RangeValid(d, range) || newLength < 0 || (newLength > 0 && !newBytes))
         return;
-    // The new bytes may lie inside this buffer: copy them first.
-    std::vector<UInt8> copy(newBytes, newBytes + newLength);
-    auto at = d->mBytes.begin() + range.location;
-    d->mBytes.erase(at, at + range.length);
-    d->mBytes.insert(d->mBytes.begin() + range.location, copy.begin(), copy.end());
+    try {
+        d->mBytes.Replace(static_cast<size_t>(range.location), static_cast<size_t>(range.length),
+                          newBytes, static_cast<size_t>(newLength));
+    } catch (const std::bad_alloc&) {
+        // Without memory the data stays as it was.
+    }
 }
 
 void CFDataDeleteBytes(CFMutableDataRef theData, CFRange range) {

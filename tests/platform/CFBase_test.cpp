@@ -118,6 +118,41 @@ TEST(CFBaseTest, DataBuffers) {
     CFRelease(taken);
 }
 
+TEST(CFBaseTest, LargeDataGrowsInPlaceAndLengthensWithZeros) {
+    // Past a few MiB the buffer is mapped; bytes written, cut off and lengthened again must
+    // read as zero, at every size on the way.
+    CFMutableDataRef m = CFDataCreateMutable(nullptr, 0);
+    const CFIndex sizes[] = {100, 300000, 3 << 20, 9 << 20};
+    for (CFIndex size : sizes) {
+        const CFIndex before = CFDataGetLength(m);
+        CFDataIncreaseLength(m, size - before);
+        ASSERT_EQ(CFDataGetLength(m), size);
+        UInt8* p = CFDataGetMutableBytePtr(m);
+        for (CFIndex i = before; i < size; i += 4093)
+            ASSERT_EQ(p[i], 0) << size << " " << i;
+        std::memset(p, 0xAB, static_cast<size_t>(size));
+        CFDataSetLength(m, size / 2);
+        CFDataIncreaseLength(m, size - size / 2);
+        p = CFDataGetMutableBytePtr(m);
+        EXPECT_EQ(p[size / 2 - 1], 0xAB);
+        for (CFIndex i = size / 2; i < size; i += 4093)
+            ASSERT_EQ(p[i], 0) << size << " " << i;
+        EXPECT_EQ(p[size - 1], 0);
+    }
+    // Appending the data's own bytes, and replacing inside a large buffer.
+    const UInt8* front = CFDataGetBytePtr(m);
+    CFDataAppendBytes(m, front, 16);
+    EXPECT_EQ(CFDataGetLength(m), (9 << 20) + 16);
+    const UInt8 marks[] = {7, 8, 9};
+    CFDataReplaceBytes(m, CFRangeMake(1 << 20, 5), marks, 3);
+    EXPECT_EQ(CFDataGetLength(m), (9 << 20) + 14);
+    EXPECT_EQ(CFDataGetBytePtr(m)[(1 << 20) + 2], 9);
+    CFDataRef copy = CFDataCreateCopy(nullptr, m);
+    EXPECT_TRUE(CFEqual(copy, m));
+    CFRelease(copy);
+    CFRelease(m);
+}
+
 TEST(CFBaseTest, ArrayCallbacksRetainAndRelease) {
     CFStringRef value = CFStringCreateWithCString(nullptr, "v", kCFStringEncodingUTF8);
     CFMutableArrayRef a = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
