@@ -274,6 +274,10 @@ struct OpaqueCollection {
     size_t arenaUsed = 0;
     size_t arenaCapacity = 0;
     size_t arenaGarbage = 0;
+    // The flattened size, kept between a save's two questions for it (its buffer's size, then
+    // the check of the flatten); every change to the items forgets it.
+    mutable size_t flatSize = 0;
+    mutable bool flatSizeKnown = false;
 
     OpaqueCollection() = default;
     OpaqueCollection(const OpaqueCollection&) = delete;
@@ -558,6 +562,7 @@ struct OpaqueCollection {
     }
 
     void Swap(OpaqueCollection& other) noexcept {
+        flatSizeKnown = other.flatSizeKnown = false;
         slots.swap(other.slots);
         fenwick.swap(other.fenwick);
         index.Swap(other.index);
@@ -621,6 +626,9 @@ Collection CloneCollection(Collection c) {
 }
 
 Collection CopyCollection(Collection srcCollection, Collection dstCollection) {
+    if (dstCollection != nullptr) {
+        dstCollection->flatSizeKnown = false;
+    }
     if (srcCollection == nullptr) {
         return nullptr;
     }
@@ -645,6 +653,9 @@ Collection CopyCollection(Collection srcCollection, Collection dstCollection) {
 
 void EmptyCollection(Collection c) {
     if (c != nullptr) {
+        c->flatSizeKnown = false;
+    }
+    if (c != nullptr) {
         c->Clear();
     }
 }
@@ -666,6 +677,9 @@ SInt32 CountCollectionItems(Collection c) {
 
 OSErr AddCollectionItem(Collection c, CollectionTag tag, SInt32 id, SInt32 itemSize,
                         const void* itemData) {
+    if (c != nullptr) {
+        c->flatSizeKnown = false;
+    }
     if (c == nullptr || itemSize < 0 || (itemData == nullptr && itemSize > 0)) {
         return paramErr;
     }
@@ -712,6 +726,9 @@ OSErr GetCollectionItem(Collection c, CollectionTag tag, SInt32 id, SInt32* item
 }
 
 OSErr RemoveCollectionItem(Collection c, CollectionTag tag, SInt32 id) {
+    if (c != nullptr) {
+        c->flatSizeKnown = false;
+    }
     if (c == nullptr) {
         return paramErr;
     }
@@ -763,6 +780,9 @@ OSErr GetCollectionItemInfo(Collection c, CollectionTag tag, SInt32 id, SInt32* 
 
 OSErr ReplaceIndexedCollectionItem(Collection c, SInt32 itemIndex, SInt32 itemSize,
                                    const void* itemData) {
+    if (c != nullptr) {
+        c->flatSizeKnown = false;
+    }
     if (c == nullptr || itemSize < 0 || (itemData == nullptr && itemSize > 0)) {
         return paramErr;
     }
@@ -792,6 +812,9 @@ OSErr GetIndexedCollectionItem(Collection c, SInt32 itemIndex, SInt32* itemSize,
 }
 
 OSErr RemoveIndexedCollectionItem(Collection c, SInt32 itemIndex) {
+    if (c != nullptr) {
+        c->flatSizeKnown = false;
+    }
     if (c == nullptr) {
         return paramErr;
     }
@@ -860,12 +883,17 @@ size_t FlattenedCollectionSize(Collection aCollection) {
     if (aCollection == nullptr) {
         return 0;
     }
+    if (aCollection->flatSizeKnown) {
+        return aCollection->flatSize;
+    }
     size_t total = kFlatHeaderSize;
     for (const Slot& s : aCollection->slots) {
         if (s.live()) {
             total += kFlatItemHeaderSize + s.Size();
         }
     }
+    aCollection->flatSize = total;
+    aCollection->flatSizeKnown = true;
     return total;
 }
 
@@ -928,6 +956,9 @@ OSErr UnflattenCollectionFromHdl(Collection aCollection, Handle flattened) {
 }
 
 OSErr UnflattenCollectionFromBytes(Collection aCollection, const void* flattened, size_t size) {
+    if (aCollection != nullptr) {
+        aCollection->flatSizeKnown = false;
+    }
     if (aCollection == nullptr || (flattened == nullptr && size > 0)) {
         return paramErr;
     }
