@@ -66,13 +66,15 @@ std::mutex gChunkLock;
 char* gRegion = nullptr;
 bool gReserveTried = false;
 std::size_t gHighWater = 0;
-uint32_t gFreeChunks[kChunkCount];
-std::size_t gFreeCount = 0;
+// Released chunks: those that gave their pages back, and (up to kWarmLimit) those that kept
+// them, which are handed out first.
+uint32_t gColdChunks[kChunkCount];
+std::size_t gColdCount = 0;
 // Released chunks keep their pages up to this many (a model of a few thousand controls
 // fits in one or two): the next model reuses them without a page fault, as a heap reuses its
 // freed blocks. Beyond it, released chunks give their pages back to the system.
 constexpr std::size_t kWarmLimit = 8;
-bool gWarm[kChunkCount];
+uint32_t gWarmChunks[kWarmLimit];
 std::size_t gWarmCount = 0;
 std::atomic<long> gLiveArenas{0};
 
@@ -103,13 +105,10 @@ char* AcquireChunk(bool huge) {
         std::lock_guard<std::mutex> lock(gChunkLock);
         if (!Reserve())
             return nullptr;
-        if (gFreeCount > 0) {
-            const uint32_t index = gFreeChunks[--gFreeCount];
-            if (gWarm[index]) {
-                gWarm[index] = false;
-                --gWarmCount;
-            }
-            chunk = gRegion + std::size_t(index) * kChunkSize;
+        if (gWarmCount > 0) {
+            chunk = gRegion + std::size_t(gWarmChunks[--gWarmCount]) * kChunkSize;
+        } else if (gColdCount > 0) {
+            chunk = gRegion + std::size_t(gColdChunks[--gColdCount]) * kChunkSize;
         } else if (gHighWater < kChunkCount) {
             chunk = gRegion + gHighWater * kChunkSize;
             if (mprotect(chunk, kChunkSize, PROT_READ | PROT_WRITE) != 0)
@@ -128,18 +127,16 @@ void ReleaseChunk(char* chunk) {
     ZEQ_LSAN_UNREGISTER(chunk, kChunkSize);
     ZEQ_UNPOISON(chunk, kChunkSize);
     const uint32_t index = static_cast<uint32_t>((chunk - gRegion) / kChunkSize);
-    bool warm = false;
     {
         std::lock_guard<std::mutex> lock(gChunkLock);
         if (gWarmCount < kWarmLimit) {
-            gWarm[index] = warm = true;
-            ++gWarmCount;
+            gWarmChunks[gWarmCount++] = index;
+            return;
         }
     }
-    if (!warm)
-        madvise(chunk, kChunkSize, MADV_DONTNEED);
+    madvise(chunk, kChunkSize, MADV_DONTNEED);
     std::lock_guard<std::mutex> lock(gChunkLock);
-    gFreeChunks[gFreeCount++] = index;
+    gColdChunks[gColdCount++] = index;
 }
 
 ChunkHeader* ChunkOf(const void* p) {
