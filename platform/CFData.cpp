@@ -14,9 +14,8 @@
 
 namespace {
 
-// The bytes of a data object. Growth doubles the room; a large buffer (2 MiB and more) is
-// mapped, so it grows by remapping and its fresh pages are known to be zero: lengthening a
-// cache-sized buffer with CFDataIncreaseLength clears only bytes that were written before.
+// The bytes of a data object. Growth doubles the room; a large buffer is mapped (see
+// platform/PodVector.h), so that it grows by remapping rather than by copying.
 class ByteBuffer {
 public:
     ByteBuffer() = default;
@@ -34,15 +33,10 @@ public:
 
     // Each of these throws std::bad_alloc, changing nothing, without memory.
     void Resize(size_t length) {
-        if (length < mSize) {
-            mZeroFrom = std::max(mZeroFrom, mSize);  // the dropped bytes stay behind, dirty
-            mSize = length;
-            return;
+        if (length > mSize) {
+            Reserve(length);
+            std::memset(mData + mSize, 0, length - mSize);  // new bytes read as zero
         }
-        Reserve(length);
-        const size_t dirtyEnd = std::min(length, std::max(mSize, mZeroFrom));
-        if (dirtyEnd > mSize)
-            std::memset(mData + mSize, 0, dirtyEnd - mSize);
         mSize = length;
     }
     void Append(const UInt8* bytes, size_t length) {
@@ -86,9 +80,6 @@ private:
                                        : largeblock::Resize(mData, mCapacity, capacity);
         if (grown == nullptr)
             throw std::bad_alloc();
-        // A mapped block's new room is zero; a heap block's is not known to be.
-        if (capacity < largeblock::kLargeBlock)
-            mZeroFrom = capacity;
         mData = static_cast<UInt8*>(grown);
         mCapacity = capacity;
     }
@@ -96,7 +87,6 @@ private:
     UInt8* mData = nullptr;
     size_t mSize = 0;
     size_t mCapacity = 0;
-    size_t mZeroFrom = 0;  // bytes from max(mSize, mZeroFrom) to mCapacity are zero
 };
 
 }  // namespace

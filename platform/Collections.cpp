@@ -879,6 +879,25 @@ Boolean CollectionTagExists(Collection c, CollectionTag tag) {
     return false;
 }
 
+OSErr ZEQReserveCollection(Collection c, size_t items, size_t bytes) {
+    if (c == nullptr) {
+        return paramErr;
+    }
+    if (items > SIZE_MAX / 4 || bytes > SIZE_MAX / 4) {
+        return memFullErr;
+    }
+    try {
+        c->slots.reserve(c->slots.size() + items);
+        if (!c->fenwick.empty()) {
+            c->fenwick.reserve(c->fenwick.size() + items);
+        }
+        c->index.Reserve(c->index.Size() + items);
+    } catch (const std::bad_alloc&) {
+        return memFullErr;
+    }
+    return c->ReserveArena(bytes) ? noErr : memFullErr;
+}
+
 size_t FlattenedCollectionSize(Collection aCollection) {
     if (aCollection == nullptr) {
         return 0;

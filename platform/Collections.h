@@ -107,5 +107,9 @@ OSErr UnflattenCollectionFromHdl(Collection aCollection, Handle flattened);
 // bytes (paramErr for another size); UnflattenCollectionFromBytes checks and adds like
 // UnflattenCollectionFromHdl.
 size_t FlattenedCollectionSize(Collection aCollection);
+// Room for `items` further items with `bytes` further bytes among them, made in one step (no
+// counterpart on the Mac): a caller that knows roughly how much it will add spares the
+// collection its repeated growth. Only a hint: noErr, or memFullErr (nothing changed).
+OSErr ZEQReserveCollection(Collection aCollection, size_t items, size_t bytes);
 OSErr FlattenCollectionToBytes(Collection aCollection, void* bytes, size_t size);
 OSErr UnflattenCollectionFromBytes(Collection aCollection, const void* flattened, size_t size);

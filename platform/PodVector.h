@@ -9,12 +9,13 @@
 #include <new>
 #include <type_traits>
 
-// Blocks of 2 MiB or more are mapped directly: they grow by remapping their pages (never by
-// copying), come zero-filled without clearing, and ask for huge pages (one fault per 2 MiB
-// instead of one per 4 KiB). Smaller ones are ordinary heap blocks, which the heap hands out
-// again warm. The caller passes the block's current size, which decides where it lives.
+// Blocks of 128 KiB or more are mapped directly, in power-of-two sizes: they grow by
+// remapping their pages (never by copying), ask for huge pages from 2 MiB on (one fault per
+// 2 MiB instead of one per 4 KiB), and when freed are kept for reuse, pages and all, up to a
+// limit, so that a cache saved or read again touches no fresh page. Smaller ones are ordinary
+// heap blocks. The caller passes the block's current size, which decides where it lives.
 namespace largeblock {
-constexpr size_t kLargeBlock = size_t(2) << 20;
+constexpr size_t kLargeBlock = 128 * 1024;
 // A block of `bytes` (zero-filled when `zeroed`); null without memory.
 void* Allocate(size_t bytes, bool zeroed);
 // Grows or shrinks a block of `oldBytes` to `newBytes`, keeping its contents; null (the block

@@ -54,6 +54,12 @@ Settings::Settings() : mLastError(0), mValid(false), mCollection(NewCollection()
     mValid = mCollection != nullptr;
 }
 
+void Settings::Reserve(unsigned long items, unsigned long bytes) {
+    if (mCollection != nullptr) {
+        ZEQReserveCollection(mCollection, items, bytes);
+    }
+}
+
 Settings::Settings(OpaqueCollection*& c)
     : mLastError(0), mValid(c != nullptr), mCollection(c), mCursor(0) {}
 

@@ -39,6 +39,9 @@ public:
 
     // A copy of `size` bytes from `data` under (tag, id); an item with that key is replaced.
     OSStatus Add(const unsigned long& tag, const long& id, void* data, long size);
+    // Makes room at once for about `items` more items holding `bytes` bytes in all (a hint;
+    // a collection that cannot grow now grows item by item later).
+    void Reserve(unsigned long items, unsigned long bytes);
     // With `data` null: `size` receives the item's length. Otherwise `size` gives the capacity
     // of `data` and receives the number of bytes copied. -5751 for an absent item.
     OSStatus Get(const unsigned long& tag, const long& id, void* data, long& size);
