@@ -14,7 +14,7 @@ constexpr size_t kHugePage = size_t(2) << 20;
 // Freed mappings are kept, pages and all, up to this many bytes: a cache saved or read again
 // (a print server with many queues, a dialog opened twice) then touches no fresh page. The
 // rest go back to the system.
-constexpr size_t kWarmBytes = size_t(64) << 20;
+constexpr size_t kWarmBytes = size_t(32) << 20;
 constexpr size_t kWarmSlots = 16;
 
 struct WarmMapping {
