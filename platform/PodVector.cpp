@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr size_t kPage = 4096;
 constexpr size_t kHugePage = size_t(2) << 20;
 
 // Freed mappings are kept, pages and all, up to this many bytes: a cache saved or read again
