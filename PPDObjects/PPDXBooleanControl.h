@@ -12,8 +12,8 @@ class PPDXBooleanControl : public PPDXControl {
 public:
     // Type 3, value false, no texts, no code.
     PPDXBooleanControl();
-    // Takes ownership of both texts and both code blocks (free); value and default state both
-    // become `defaultState`.
+    // Takes ownership of both texts and both code blocks (ZEQArena::Free); value and default state
+    // both become `defaultState`.
     PPDXBooleanControl(const char* keyword, CFStringRef inLocalName, PointerList& flags,
                        const bool& visible, CString* trueText, unsigned char* trueCode,
                        long trueCodeLength, CString* falseText, unsigned char* falseCode,
@@ -45,8 +45,8 @@ protected:
     bool mDefaultState;
     CString* mTrueText;        // owned, may be null
     CString* mFalseText;       // owned, may be null
-    unsigned char* mTrueCode;  // owned (free), may be null
+    unsigned char* mTrueCode;  // owned (malloc or arena block: ZEQArena::Free), may be null
     int32_t mTrueCodeLength;
-    unsigned char* mFalseCode;  // owned (free), may be null
+    unsigned char* mFalseCode;  // owned (malloc or arena block: ZEQArena::Free), may be null
     int32_t mFalseCodeLength;
 };

@@ -89,7 +89,7 @@ protected:
     int16_t mOrder;              // 0 in every constructor; carried through the cache
     PointerList mControlFlags;   // owned CString pointers, in PPD order
     PointerListItr mFlagCursor;  // cursor of FirstControlFlag / NextControlFlag
-    unsigned char* mCode;        // owned (free), may be null
+    unsigned char* mCode;        // owned (malloc or arena block: ZEQArena::Free), may be null
     int32_t mCodeLength;
 
     // Settings cache: reads the element and control items of object `id`.

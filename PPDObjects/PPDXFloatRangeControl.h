@@ -43,6 +43,7 @@ protected:
     float mMaximum;
     float mIncrement;
     float mDefault;
-    unsigned char* mInjectedCode;  // owned (free) cache of the substituted code, may be null
+    unsigned char*
+        mInjectedCode;  // owned (ZEQArena::Free) cache of the substituted code, may be null
     int32_t mInjectedCodeLength;
 };

@@ -122,7 +122,7 @@ protected:
     JobNoteFlag mFlags;
     CString* mDefaultNotes;  // owned, may be null; separate from mNotes
     bool mNotesOn;
-    unsigned char* mNoteCode;  // owned (free) cache of the emitted code, may be null
+    unsigned char* mNoteCode;  // owned (ZEQArena::Free) cache of the emitted code, may be null
     int32_t mNoteCodeLength;
     // Whether this note holds a reference to the shared converter, and of which generation
     // (ResetSharedConverter starts a new one).

@@ -9,8 +9,8 @@
 class CString;
 
 // One choice of a popup, owned by its popup. The parser fills the fields directly: the
-// keyword (a new CString), the user name (one retain handed over), the code (malloc'd) and
-// its length.
+// keyword (a new CString), the user name (one retain handed over), the code (malloc'd, or an arena
+// block while a model is built; either goes with ZEQArena::Free) and its length.
 struct _PopupItem : ZEQArenaObject {
     _PopupItem();
     ~_PopupItem();
@@ -25,7 +25,7 @@ struct _PopupItem : ZEQArenaObject {
 
     CString* mKeyword;      // owned option keyword, for example "Letter"
     CFStringRef mUserName;  // released by the item
-    unsigned char* mCode;   // owned (free)
+    unsigned char* mCode;   // owned (malloc or arena block: ZEQArena::Free)
     int32_t mCodeLength;
     bool mSelected;
     char* mDisplayName;       // owned cache of displayName(), null until first asked

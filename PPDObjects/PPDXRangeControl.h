@@ -41,6 +41,7 @@ protected:
     int32_t mMaximum;
     int32_t mIncrement;
     int32_t mDefault;
-    unsigned char* mInjectedCode;  // owned (free) cache of the substituted code, may be null
+    unsigned char*
+        mInjectedCode;  // owned (ZEQArena::Free) cache of the substituted code, may be null
     int32_t mInjectedCodeLength;
 };
