@@ -170,39 +170,6 @@ TEST_F(ContainerTest, ExactAndSubstringLookUp) {
     EXPECT_EQ(controls.Next(type), nullptr);
 }
 
-TEST_F(ContainerTest, IndexedLookUpAnswersAsTheWalk) {
-    // Duplicate keywords, some not displayable: the first displayable one in order wins.
-    PPDXControls controls;
-    PPDXPopupControl* hidden = Popup("*Dup", false, &mParent);
-    PPDXPopupControl* orphan = Popup("*Dup", true);
-    PPDXPopupControl* shown = Popup("*Dup", true, &mParent);
-    controls.Add(hidden);
-    controls.Add(orphan);
-    controls.Add(shown);
-    CNTL_TYPE type = kUnknownControl;
-    const PPDXPopupControl* expected[] = {shown, orphan, hidden, hidden};
-    for (_DISPLAY_OPTIONS_ options = 0; options < 4; ++options) {
-        ZEQPPD::Options(options);
-        EXPECT_EQ(controls.Find("*Dup", type, true), expected[options]) << options;
-        EXPECT_EQ(controls.Find("*Du", type, false), expected[options]) << options;
-    }
-    EXPECT_EQ(controls.FindPopup("*Dup", true), hidden);
-
-    // Many controls: every exact look-up finds its own.
-    PPDXControls many;
-    std::vector<std::string> keywords;
-    for (int i = 0; i < 2000; ++i) {
-        keywords.push_back("*K" + std::to_string(i));
-    }
-    for (const std::string& keyword : keywords) {
-        many.Add(Popup(keyword.c_str(), true, &mParent));
-    }
-    for (int i = 0; i < 2000; i += 97) {
-        ASSERT_NE(many.Find(keywords[i].c_str(), type, true), nullptr);
-        EXPECT_EQ(keywords[i], many.Find(keywords[i].c_str(), type, true)->Keyword());
-    }
-}
-
 TEST_F(ContainerTest, GroupsCountWhatTheirWalkVisits) {
     PPDXGroups groups;
     auto* child = Keep(new PPDXGroup("VPChild", Name("Child"), true));

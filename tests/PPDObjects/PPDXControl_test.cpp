@@ -11,41 +11,6 @@ namespace {
 // The base control's behaviour through the smallest concrete kind without its own PostScript.
 class ControlBaseTest : public ModelTest {};
 
-TEST_F(ControlBaseTest, KeywordsAndEquality) {
-    PPDXGroup none("", Name("Empty"), true);
-    EXPECT_EQ(none.Keyword(), nullptr);
-    EXPECT_FALSE(none == "");
-    EXPECT_FALSE(none == none);
-
-    PPDXGroup a("VPQWNotes", Name("Notes"), true);
-    PPDXGroup b("VPQWNotes", Name("Other"), false);
-    PPDXGroup c("VPQWnotes", Name("Notes"), true);
-    EXPECT_STREQ(a.Keyword(), "VPQWNotes");
-    EXPECT_TRUE(a == b);
-    EXPECT_FALSE(a == c);
-    EXPECT_TRUE(a == "VPQWNotes");
-    EXPECT_FALSE(a == static_cast<const char*>(nullptr));
-    EXPECT_STREQ(a.UserName(), "Notes");
-    EXPECT_EQ(a.UserName(), a.UserName());  // cached
-}
-
-TEST_F(ControlBaseTest, DisplayRuleOfOrphansAndHiddenElements) {
-    PPDXGroup parent("Parent", Name("P"), true);
-    PPDXGroup visibleOrphan("A", Name("A"), true);
-    PPDXGroup hiddenChild("B", Name("B"), false);
-    hiddenChild.SetParent(&parent);
-    EXPECT_TRUE(visibleOrphan.IsOrphan());
-    EXPECT_FALSE(hiddenChild.IsOrphan());
-    EXPECT_EQ(hiddenChild.GetParent(), &parent);
-
-    const bool expected[4][2] = {{false, false}, {true, false}, {false, true}, {true, true}};
-    for (_DISPLAY_OPTIONS_ options = 0; options < 4; ++options) {
-        EXPECT_EQ(visibleOrphan.OkayToDisplay(options), expected[options][0]) << options;
-        EXPECT_EQ(hiddenChild.OkayToDisplay(options), expected[options][1]) << options;
-    }
-    EXPECT_TRUE(hiddenChild.OkayToDisplay(7));
-}
-
 TEST_F(ControlBaseTest, ControlFlagsAreMatchedByteExactly) {
     PointerList flags = Flags({"Spooler", "Setup", "Custom"});
     PPDXSpecialOption control("*QWOption", Name("Option"), flags, nullptr, nullptr, 0, true);
@@ -67,15 +32,6 @@ TEST_F(ControlBaseTest, ControlFlagsAreMatchedByteExactly) {
     PointerList lower = Flags({"setup"});
     PPDXSpecialOption other("*QWOther", Name("Other"), lower, nullptr, nullptr, 0, true);
     EXPECT_FALSE(other.IsSetup());
-}
-
-TEST_F(ControlBaseTest, ValidKeyword) {
-    EXPECT_FALSE(PPDXControl::ValidKeyword("*QW_PROP_WATERMARK"));
-    EXPECT_FALSE(PPDXControl::ValidKeyword("*QWPigmora"));
-    EXPECT_FALSE(PPDXControl::ValidKeyword("*QW_PROP_LOCAL_QWLANDSCAPE"));
-    EXPECT_TRUE(PPDXControl::ValidKeyword("*QW_PROP_WATERMARK_X"));
-    EXPECT_TRUE(PPDXControl::ValidKeyword("*qwpigmora"));
-    EXPECT_FALSE(PPDXControl::ValidKeyword(nullptr));
 }
 
 TEST_F(ControlBaseTest, FeatureBlockIsByteExact) {
@@ -125,18 +81,6 @@ TEST_F(ControlBaseTest, InjectReplacesEveryPlaceholderWithoutRegardToCase) {
     ASSERT_NE(out, nullptr);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(out), length), "v <\xE9t>");
     free(out);
-}
-
-TEST_F(ControlBaseTest, BasePostScriptIsTheRawCode) {
-    PointerList flags;
-    PPDXSpecialOption empty("*QWEmpty", Name("E"), flags, nullptr, nullptr, 0, true);
-    EXPECT_EQ(empty.PostScript(nullptr), 0);
-    EXPECT_EQ(PostScriptOf(empty), "");
-
-    PointerList more;
-    PPDXSpecialOption coded("*QWCoded", Name("C"), more, nullptr, Code("1 dict begin"), 12, true);
-    EXPECT_EQ(coded.Type(), kSpecialOptionControl);
-    EXPECT_EQ(PostScriptOf(coded), "1 dict begin");
 }
 
 TEST(ElementDeathTest, NullUserNameStopsTheProcess) {

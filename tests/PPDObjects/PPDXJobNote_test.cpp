@@ -90,33 +90,6 @@ TEST_F(JobNoteTest, NewTextRebuildsTheCodeAndResetRestoresTheDefault) {
     delete note;
 }
 
-TEST_F(JobNoteTest, FlagAccessors) {
-    PPDXJobNote* plain = Note("*N", kJobNoteRequired | kJobNotePassword | kJobNoteNoComma, "");
-    EXPECT_TRUE(plain->IsRequired());
-    EXPECT_TRUE(plain->IsPassword());
-    EXPECT_TRUE(plain->IsNoComma());
-    EXPECT_FALSE(plain->IsAlpha());
-    EXPECT_TRUE(plain->IsAnyText());
-    delete plain;
-    for (JobNoteFlag cls : {kJobNoteAlpha, kJobNoteNumeric, kJobNoteDecimal, kJobNoteSpace,
-                            kJobNoteNegative, kJobNoteMultiSpace, kJobNoteMultiComma}) {
-        PPDXJobNote* note = Note("*N", cls, "");
-        EXPECT_FALSE(note->IsAnyText()) << cls;
-        delete note;
-    }
-}
-
-TEST_F(JobNoteTest, OrphansAreShownHiddenNotesOnlyWithOptionTwoOrThree) {
-    PPDXJobNote* shown = Note("*N", 0, "");
-    PPDXJobNote* hidden = Note("*H", 0, "", nullptr, false);
-    for (_DISPLAY_OPTIONS_ options = 0; options < 4; ++options) {
-        EXPECT_TRUE(shown->OkayToDisplay(options));
-        EXPECT_EQ(hidden->OkayToDisplay(options), options >= 2) << options;
-    }
-    delete shown;
-    delete hidden;
-}
-
 TEST_F(JobNoteTest, SharedConverterLivesFromTheFirstNoteToTheLast) {
     EXPECT_EQ(PPDXJobNote::mOutConverter, nullptr);
     PPDXJobNote* first = Note("*A", 0, "");

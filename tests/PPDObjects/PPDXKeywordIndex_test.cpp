@@ -117,21 +117,4 @@ TEST_F(KeywordIndexTest, RepeatedKeywordsAnswerAsTheWalkAtEverySize) {
     }
 }
 
-TEST_F(KeywordIndexTest, GroupLookUpFindsTheFirstOfAKeyword) {
-    PPDXGroups groups;
-    std::vector<PPDXGroup*> first;
-    for (int i = 0; i < 100; ++i) {
-        const std::string keyword = "G" + std::to_string(i % 30);
-        auto* group = new PPDXGroup(keyword.c_str(), Name(keyword.c_str()), true);
-        group->SetParent(&mParent);
-        mOwned.push_back(group);
-        groups.Add(group);
-        if (i < 30)
-            first.push_back(group);
-    }
-    for (int k = 0; k < 30; ++k)
-        EXPECT_EQ(groups.Find(("G" + std::to_string(k)).c_str(), true), first[k]);
-    EXPECT_EQ(groups.Find("G30", true), nullptr);
-}
-
 }  // namespace

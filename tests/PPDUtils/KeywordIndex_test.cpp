@@ -19,17 +19,6 @@ PPDXControl* control(int n) {
 
 }  // namespace
 
-TEST(KeywordIndex, EmptyIndex) {
-    KeywordTo_PPDControl index;
-    EXPECT_TRUE(index.sorted());
-    EXPECT_EQ(index.size(), 0u);
-    EXPECT_EQ(index.Lookup("*PageSize"), nullptr);
-    EXPECT_EQ(index.Lookup(control(1)), nullptr);
-    EXPECT_EQ(index[size_t{0}].first, nullptr);
-    index.EndInsertion();
-    EXPECT_EQ(index.Lookup("*PageSize"), nullptr);
-}
-
 TEST(KeywordIndex, SortedLookups) {
     KeywordTo_PPDControl index;
     char keyword[] = "*QWDuplex";

@@ -48,37 +48,6 @@ size_t FillerLines(size_t size) {
 
 }  // namespace
 
-TEST(PPDStream, CharactersPeekAndSetup) {
-    PPDStream empty;
-    EXPECT_TRUE(empty.Good());
-    char c = 'x';
-    EXPECT_FALSE(empty.GetChar(c));
-    EXPECT_EQ(c, static_cast<char>(-1));
-    EXPECT_TRUE(empty.EndOfFile());
-
-    const char text[] = " \t ab";
-    PPDStream s(text, 5);
-    PPDStream copy(s);
-    s.SkipWhiteSpace();
-    EXPECT_EQ(s.PeekChar(), 'a');
-    ASSERT_TRUE(s.GetChar(c));
-    EXPECT_EQ(c, 'a');
-    // The copy reads the same text on its own.
-    EXPECT_EQ(copy.PeekChar(), ' ');
-
-    // Length 0 marks the stream bad and leaves the position alone.
-    s.Setup("zz", 0);
-    EXPECT_TRUE(s.Bad());
-    EXPECT_EQ(s.PeekChar(), 'b');
-    s.Setup(nullptr, 4);
-    EXPECT_TRUE(s.Bad());
-    ASSERT_TRUE(s.GetChar(c));
-    EXPECT_EQ(c, 'b');
-    EXPECT_TRUE(s.Good());
-    EXPECT_FALSE(s.GetChar(c));
-    EXPECT_EQ(s.PeekChar(), static_cast<char>(-1));
-}
-
 TEST(PPDStream, LineEndsAndFFByte) {
     const std::string text = "cr\rlf\ncrlf\r\n\nlast";
     PPDStream s(text.data(), static_cast<long>(text.size()));

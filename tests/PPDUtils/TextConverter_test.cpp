@@ -68,31 +68,6 @@ TEST(TextConverter, HexadecimalRuns) {
     EXPECT_EQ(TextConverter::DehexBufferFill(nothing, out), 1);
 }
 
-TEST(TextConverter, EncodingTable) {
-    EXPECT_EQ(TextConverter::LanguageStringToEncoding("ISOLatin1"), 0x201u);
-    EXPECT_EQ(TextConverter::LanguageStringToEncoding("ISOLatin2"), 0x202u);
-    EXPECT_EQ(TextConverter::LanguageStringToEncoding("ISOLatin5"), 0x209u);
-    EXPECT_EQ(TextConverter::LanguageStringToEncoding("JIS83-RKSJ"), 0xA01u);
-    EXPECT_EQ(TextConverter::LanguageStringToEncoding("MacStandard"), 0u);
-    EXPECT_EQ(TextConverter::LanguageStringToEncoding("WindowsANSI"), 0x500u);
-    EXPECT_EQ(TextConverter::LanguageStringToEncoding("isolatin1"), 0xFFFFu);
-    EXPECT_EQ(TextConverter::LanguageStringToEncoding(nullptr), 0xFFFFu);
-    testing::internal::CaptureStdout();
-    TextEncoding utf8 = TextConverter::LanguageStringToEncoding("UTF-8");
-    std::string printed = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(utf8, 0x100u);
-    EXPECT_EQ(printed, "CFStringGetMostCompatibleMacStringEncoding theEncoding = 100 (256)\n");
-
-    HexLanguageExceptions& list = TextConverter::mExceptionsList;
-    for (const char* name : {"Japanese", "ChineseTrad", "ChineseSimp", "Chinese", "Korean", "Czech",
-                             "Russian", "Bulg", "Estonian", "Greek", "Hungarian", "Latvian",
-                             "Lithuanian", "Polish", "Romanian", "Slovak", "Slovenian"})
-        EXPECT_TRUE(list.IsException(name)) << name;
-    for (const char* name : {"English", "Bulgarian", "japanese", "", "French"})
-        EXPECT_FALSE(list.IsException(name)) << name;
-    EXPECT_FALSE(list.IsException(nullptr));
-}
-
 TEST(TextConverter, DisplayStringsPerEncoding) {
     EXPECT_EQ(Display("English", "ISOLatin1", "Qualit\xE9"), "Qualit\xC3\xA9");
     EXPECT_EQ(Display("French", "ISOLatin1", "Qualit<E9>"), "Qualit\xC3\xA9");
@@ -184,19 +159,4 @@ TEST(TextConverter, ConvertInPlaceAndExceptionLanguages) {
     char text[8] = "\xE9";
     EXPECT_EQ(invalid.Convert(text, sizeof text), noErr);
     EXPECT_STREQ(text, "\xE9");
-}
-
-TEST(TextConverter, ToSystemEncoding) {
-    CFStringRef s =
-        CFStringCreateWithCString(kCFAllocatorDefault, "Qualit\xC3\xA9", kCFStringEncodingUTF8);
-    char buffer[32];
-    TextConverter::CFStringToCstring(s, buffer, sizeof buffer);
-    EXPECT_STREQ(buffer, "Qualit\xC3\xA9");
-    // Too small for the text: the error text, cut to the buffer.
-    char small[6];
-    TextConverter::CFStringToCstring(s, small, sizeof small);
-    EXPECT_STREQ(small, "Trans");
-    CFRelease(s);
-    TextConverter::CFStringToCstring(nullptr, buffer, sizeof buffer);
-    EXPECT_STREQ(buffer, "");
 }

@@ -9,21 +9,6 @@
 #include "foundation/ZEQMutex.h"
 #include "foundation/ZEQThread.h"
 
-TEST(ZEQMutex, LockedFlag) {
-    ZEQMutex mutex;
-    EXPECT_TRUE(mutex.valid());
-    EXPECT_FALSE(mutex.islocked());
-    EXPECT_EQ(mutex.trylock(), 0);
-    EXPECT_FALSE(mutex.islocked());  // trylock leaves the flag alone
-    EXPECT_EQ(mutex.unlock(), 0);
-    EXPECT_EQ(mutex.lock(), 0);
-    EXPECT_TRUE(mutex.islocked());
-    EXPECT_NE(mutex.trylock(), 0);  // busy
-    EXPECT_TRUE(mutex.islocked());
-    EXPECT_EQ(mutex.unlock(), 0);
-    EXPECT_FALSE(mutex.islocked());
-}
-
 namespace {
 
 class Worker : public ZEQThread {

@@ -94,32 +94,6 @@ TEST(PointerList, InsertAndErase) {
     EXPECT_TRUE(list.Begin() == list.End());
 }
 
-TEST(PointerList, IteratorSteps) {
-    PointerList list;
-    int a = 1, b = 2;
-    list.PushBack(&a);
-    list.PushBack(&b);
-
-    PointerListItr it = list.Begin();
-    PointerListItr old = it++;
-    EXPECT_EQ(*old, &a);
-    EXPECT_EQ(*it, &b);
-    old = it--;
-    EXPECT_EQ(*old, &b);
-    EXPECT_EQ(*it, &a);
-    EXPECT_EQ(*++it, &b);
-    EXPECT_EQ(*--it, &a);
-    EXPECT_EQ(*PointerListItr(), nullptr);
-
-    const PointerList& view = list;
-    ConstPointerListItr cit = view.Begin();
-    ConstPointerListItr cold = cit++;
-    EXPECT_EQ(*cold, &a);
-    EXPECT_EQ(*cit, &b);
-    EXPECT_TRUE(++cit == view.End());
-    EXPECT_TRUE(ConstPointerListItr(list.Begin()) == view.Begin());
-}
-
 TEST(PointerList, CopiesShareEntriesButNotNodes) {
     std::vector<int> objects{10, 20, 30};
     PointerList b;

@@ -69,30 +69,6 @@ PPDXErrorObj* ParseStatement(ZEQPPD& ppd, const char* rest, bool requirement) {
 
 }  // namespace
 
-TEST(UIConstraintLists, ItemListsCopyAndAppend) {
-    ItemConstraintList a(7);
-    a.insert(std::pair<long, long>(1, 2));
-    a.insert(3, 4);
-    a.insert(3, 4);  // duplicates stay
-    EXPECT_EQ(a.Key(), 7);
-    EXPECT_EQ(EntriesOf(a), (Entries{{1, 2}, {3, 4}, {3, 4}}));
-
-    ItemConstraintList b(9);
-    b.insert(5, 6);
-    ItemConstraintList copy(b);
-    copy = a;
-    EXPECT_EQ(copy.Key(), 7);
-    EXPECT_EQ(EntriesOf(copy), EntriesOf(a));
-
-    // a += b leaves b unchanged; a + b changes a and returns it.
-    a += b;
-    EXPECT_EQ(EntriesOf(a), (Entries{{1, 2}, {3, 4}, {3, 4}, {5, 6}}));
-    EXPECT_EQ(EntriesOf(b), (Entries{{5, 6}}));
-    ItemConstraintList& sum = b + b;
-    EXPECT_EQ(&sum, &b);
-    EXPECT_EQ(EntriesOf(b), (Entries{{5, 6}, {5, 6}}));
-}
-
 TEST(UIConstraintLists, TreesAndForestsAnswerByOptionInAscendingOrder) {
     KeyConstraintTree tree(3);
     tree.insert(20, {1, 1});

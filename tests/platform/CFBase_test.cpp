@@ -25,65 +25,6 @@ TEST(CFBaseTest, RetainCountsAndRelease) {
     EXPECT_FALSE(CFBooleanGetValue(kCFBooleanFalse));
 }
 
-TEST(CFBaseTest, EqualityAndHash) {
-    CFStringRef a = CFStringCreateWithCString(nullptr, "same", kCFStringEncodingUTF8);
-    EXPECT_TRUE(CFEqual(a, CFSTR("same")));
-    EXPECT_EQ(CFHash(a), CFHash(CFSTR("same")));
-    EXPECT_FALSE(CFEqual(a, CFSTR("other")));
-    EXPECT_FALSE(CFEqual(a, nullptr));
-    int i = 3;
-    double d = 3.0;
-    CFNumberRef ni = CFNumberCreate(nullptr, kCFNumberIntType, &i);
-    CFNumberRef nd = CFNumberCreate(nullptr, kCFNumberDoubleType, &d);
-    EXPECT_TRUE(CFEqual(ni, nd));
-    EXPECT_EQ(CFHash(ni), CFHash(nd));
-    EXPECT_FALSE(CFEqual(ni, a));  // different types
-    CFStringRef description = CFCopyDescription(nd);
-    EXPECT_TRUE(CFEqual(description, CFSTR("3")));
-    CFRelease(description);
-    CFRelease(ni);
-    CFRelease(nd);
-    CFRelease(a);
-}
-
-TEST(CFBaseTest, NumberConversions) {
-    SInt64 big = 5000000000LL;
-    CFNumberRef n = CFNumberCreate(nullptr, kCFNumberSInt64Type, &big);
-    SInt32 i32 = 0;
-    EXPECT_FALSE(CFNumberGetValue(n, kCFNumberSInt32Type, &i32));  // does not fit
-    EXPECT_EQ(i32, INT32_MAX);
-    SInt64 i64 = 0;
-    EXPECT_TRUE(CFNumberGetValue(n, kCFNumberSInt64Type, &i64));
-    EXPECT_EQ(i64, big);
-    CFIndex index = 0;
-    EXPECT_TRUE(CFNumberGetValue(n, kCFNumberCFIndexType, &index));
-    EXPECT_EQ(index, big);
-    EXPECT_EQ(CFNumberGetType(n), kCFNumberSInt64Type);
-    CFRelease(n);
-
-    SInt16 small = -300;
-    n = CFNumberCreate(nullptr, kCFNumberSInt16Type, &small);
-    double d = 0;
-    EXPECT_TRUE(CFNumberGetValue(n, kCFNumberFloat64Type, &d));
-    EXPECT_EQ(d, -300.0);
-    long l = 0;
-    EXPECT_TRUE(CFNumberGetValue(n, kCFNumberLongType, &l));
-    EXPECT_EQ(l, -300);
-    CFRelease(n);
-
-    Float32 f = 1.5f;
-    n = CFNumberCreate(nullptr, kCFNumberFloat32Type, &f);
-    EXPECT_TRUE(CFNumberIsFloatType(n));
-    int asInt = 0;
-    EXPECT_FALSE(CFNumberGetValue(n, kCFNumberIntType, &asInt));  // fraction lost
-    EXPECT_EQ(asInt, 1);
-    Float64 f64 = 0;
-    EXPECT_TRUE(CFNumberGetValue(n, kCFNumberFloat64Type, &f64));
-    EXPECT_EQ(f64, 1.5);
-    CFRelease(n);
-    EXPECT_EQ(CFNumberCreate(nullptr, 99, &f), nullptr);
-}
-
 TEST(CFBaseTest, DataBuffers) {
     const UInt8 bytes[] = {1, 2, 3, 4};
     CFDataRef d = CFDataCreate(nullptr, bytes, 4);

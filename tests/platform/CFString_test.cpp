@@ -187,49 +187,6 @@ TEST(CFStringTest, PascalStringsAndCStringPtr) {
     CFRelease(longText);
 }
 
-TEST(CFStringTest, EncodingQueries) {
-    EXPECT_EQ(CFStringGetSystemEncoding(), kCFStringEncodingUTF8);
-    EXPECT_EQ(CFStringGetMostCompatibleMacStringEncoding(kCFStringEncodingUTF8), 0x100u);
-    EXPECT_EQ(CFStringGetMostCompatibleMacStringEncoding(256), 0x100u);
-    EXPECT_EQ(CFStringGetMostCompatibleMacStringEncoding(257), 0x100u);
-    EXPECT_EQ(CFStringGetMostCompatibleMacStringEncoding(kCFStringEncodingISOLatin1),
-              kCFStringEncodingMacRoman);
-    EXPECT_EQ(CFStringGetMostCompatibleMacStringEncoding(kCFStringEncodingShiftJIS),
-              kCFStringEncodingMacJapanese);
-    EXPECT_EQ(CFStringGetMaximumSizeForEncoding(10, kCFStringEncodingUTF8), 30);
-    EXPECT_EQ(CFStringGetMaximumSizeForEncoding(10, kCFStringEncodingMacRoman), 10);
-    EXPECT_EQ(CFStringGetMaximumSizeForEncoding(10, kCFStringEncodingUnicode), 20);
-    EXPECT_TRUE(CFStringIsEncodingAvailable(kCFStringEncodingShiftJIS));
-    EXPECT_FALSE(CFStringIsEncodingAvailable(0x7777));
-}
-
-TEST(CFStringTest, Formats) {
-    CFNumberRef n = nullptr;
-    int v = -7;
-    n = CFNumberCreate(nullptr, kCFNumberIntType, &v);
-    CFStringRef s = CFStringCreateWithFormat(
-        nullptr, nullptr, CFSTR("[%5.2f|%d|%ld|%s|%x|%%|%@|%@|%@|%-3d|%03u|%C]"), 3.14159, -42,
-        123456789012L, "t\xC3\xA9xt", 255u, CFSTR("str"), n, nullptr, 5, 7u, UniChar(0x20AC));
-    EXPECT_EQ(Utf8(s),
-              "[ 3.14|-42|123456789012|t\xC3\xA9xt|ff|%|str|-7|(null)|5  |007|\xE2\x82\xAC]");
-    CFRelease(s);
-    CFRelease(n);
-
-    double d = 2.5;
-    n = CFNumberCreate(nullptr, kCFNumberDoubleType, &d);
-    CFMutableStringRef m = CFStringCreateMutable(nullptr, 0);
-    CFStringAppendFormat(m, nullptr, CFSTR("%@/%*d"), n, 4, 9);
-    EXPECT_EQ(Utf8(m), "2.5/   9");
-    CFRelease(m);
-    CFRelease(n);
-
-    // Long conversions are not cut short.
-    s = CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%600d|%.300s"), 1,
-                                 std::string(400, 'y').c_str());
-    EXPECT_EQ(CFStringGetLength(s), 901);
-    CFRelease(s);
-}
-
 TEST(CFStringTest, MutableStrings) {
     CFMutableStringRef m = CFStringCreateMutableCopy(nullptr, 0, CFSTR("ab"));
     CFStringAppend(m, CFSTR("cd"));
@@ -254,17 +211,6 @@ TEST(CFStringTest, MutableStrings) {
     CFRelease(m);
 }
 
-TEST(CFStringTest, NumericValues) {
-    EXPECT_EQ(CFStringGetIntValue(CFSTR("  -42abc")), -42);
-    EXPECT_EQ(CFStringGetIntValue(CFSTR("+17")), 17);
-    EXPECT_EQ(CFStringGetIntValue(CFSTR("abc")), 0);
-    EXPECT_EQ(CFStringGetIntValue(CFSTR("99999999999")), 2147483647);
-    EXPECT_EQ(CFStringGetIntValue(CFSTR("-99999999999")), -2147483647 - 1);
-    EXPECT_DOUBLE_EQ(CFStringGetDoubleValue(CFSTR(" 12.5e1x")), 125.0);
-    EXPECT_DOUBLE_EQ(CFStringGetDoubleValue(CFSTR("-0.25")), -0.25);
-    EXPECT_DOUBLE_EQ(CFStringGetDoubleValue(CFSTR("none")), 0.0);
-}
-
 TEST(CFStringTest, ComparisonAndSearch) {
     EXPECT_EQ(CFStringCompare(CFSTR("abc"), CFSTR("abd"), 0), kCFCompareLessThan);
     EXPECT_EQ(CFStringCompare(CFSTR("abc"), CFSTR("ab"), 0), kCFCompareGreaterThan);
@@ -285,16 +231,4 @@ TEST(CFStringTest, ComparisonAndSearch) {
     r = CFStringFind(CFSTR("Hello"), CFSTR("LL"), kCFCompareCaseInsensitive);
     EXPECT_EQ(r.location, 2);
     EXPECT_EQ(CFStringFind(CFSTR("Hello"), CFSTR("x"), 0).location, kCFNotFound);
-}
-
-TEST(CFStringTest, ConstantStrings) {
-    CFStringRef a = CFSTR("constant");
-    const char text[] = "constant";
-    EXPECT_EQ(a, __CFStringMakeConstantString(text));  // one object per text
-    CFRetain(a);
-    CFRelease(a);
-    CFRelease(a);
-    CFRelease(a);  // harmless
-    EXPECT_EQ(CFStringGetLength(a), 8);
-    EXPECT_EQ(Utf8(CFSTR("\xC3\xA9")), "\xC3\xA9");
 }

@@ -9,18 +9,6 @@ using platform::BytesFromUtf16;
 using platform::ConversionStatus;
 using platform::Utf16FromBytes;
 
-TEST(TextEncodingTableTest, KnownEncodingsAndSizes) {
-    EXPECT_STREQ(platform::IconvCharsetForEncoding(0), "MACINTOSH");
-    EXPECT_STREQ(platform::IconvCharsetForEncoding(0xA01), "CP932");
-    EXPECT_EQ(platform::IconvCharsetForEncoding(0x7777), nullptr);
-    EXPECT_TRUE(platform::IsUnicodeEncoding(0x08000100));
-    EXPECT_TRUE(platform::IsUnicodeEncoding(257));
-    EXPECT_FALSE(platform::IsUnicodeEncoding(0x201));
-    EXPECT_EQ(platform::MaxBytesPerUTF16Unit(0x08000100), 3u);
-    EXPECT_EQ(platform::MaxBytesPerUTF16Unit(0x500), 1u);
-    EXPECT_EQ(platform::MaxBytesPerUTF16Unit(0x7777), 0u);
-}
-
 TEST(TextEncodingTableTest, ConversionsReportFailures) {
     std::u16string text;
     EXPECT_EQ(Utf16FromBytes(0, "\x8E", 1, text), ConversionStatus::ok);

@@ -76,29 +76,6 @@ TEST(CFURLTest, RelativePathsResolveAgainstTheCurrentDirectory) {
     CFRelease(rel);
 }
 
-TEST(CFURLTest, URLStrings) {
-    CFURLRef u =
-        CFURLCreateWithString(nullptr, CFSTR("file:///Library/Printers/PPDs/a%20b.ppd"), nullptr);
-    ASSERT_NE(u, nullptr);
-    EXPECT_EQ(Take(CFURLCopyFileSystemPath(u, kCFURLPOSIXPathStyle)),
-              "/Library/Printers/PPDs/a b.ppd");
-    CFURLRef local = CFURLCreateWithString(
-        nullptr, CFSTR("file://localhost/Library/Printers/PPDs/a%20b.ppd"), nullptr);
-    EXPECT_TRUE(CFEqual(local, u));
-    CFRelease(local);
-    CFRelease(u);
-
-    u = CFURLCreateWithString(nullptr, CFSTR("lpd://10.0.0.5/queue"), nullptr);
-    EXPECT_EQ(Take(CFURLCopyScheme(u)), "lpd");
-    EXPECT_EQ(Utf8(CFURLGetString(u)), "lpd://10.0.0.5/queue");
-    CFRelease(u);
-
-    EXPECT_EQ(CFURLCreateWithString(nullptr, CFSTR("file:///a b"), nullptr), nullptr);
-    EXPECT_EQ(CFURLCreateWithString(nullptr, CFSTR("file:///a%zz"), nullptr), nullptr);
-    EXPECT_EQ(CFURLCreateWithString(nullptr, CFSTR("file://otherhost/x"), nullptr), nullptr);
-    EXPECT_EQ(CFURLCreateWithString(nullptr, CFSTR(""), nullptr), nullptr);
-}
-
 TEST(CFURLTest, ReadAndWriteResources) {
     char path[] = "/tmp/cfurl_testXXXXXX";
     const int fd = mkstemp(path);
@@ -122,45 +99,4 @@ TEST(CFURLTest, ReadAndWriteResources) {
     EXPECT_EQ(read, nullptr);
     CFRelease(data);
     CFRelease(url);
-}
-
-TEST(CFUUIDTest, StringsBytesAndConstants) {
-    CFUUIDRef u = CFUUIDCreateFromString(nullptr, CFSTR("a996fd7e-b738-11d3-8519-0050e4603277"));
-    ASSERT_NE(u, nullptr);
-    EXPECT_EQ(Take(CFUUIDCreateString(nullptr, u)), "A996FD7E-B738-11D3-8519-0050E4603277");
-    CFUUIDBytes bytes = CFUUIDGetUUIDBytes(u);
-    EXPECT_EQ(bytes.byte0, 0xA9);
-    EXPECT_EQ(bytes.byte15, 0x77);
-    CFUUIDRef constant =
-        CFUUIDGetConstantUUIDWithBytes(nullptr, 0xA9, 0x96, 0xFD, 0x7E, 0xB7, 0x38, 0x11, 0xD3,
-                                       0x85, 0x19, 0x00, 0x50, 0xE4, 0x60, 0x32, 0x77);
-    EXPECT_TRUE(CFEqual(u, constant));
-    EXPECT_EQ(constant,
-              CFUUIDGetConstantUUIDWithBytes(nullptr, 0xA9, 0x96, 0xFD, 0x7E, 0xB7, 0x38, 0x11,
-                                             0xD3, 0x85, 0x19, 0x00, 0x50, 0xE4, 0x60, 0x32, 0x77));
-    CFUUIDRef fromBytes = CFUUIDCreateFromUUIDBytes(nullptr, bytes);
-    EXPECT_TRUE(CFEqual(fromBytes, u));
-    EXPECT_EQ(CFHash(fromBytes), CFHash(u));
-    CFRelease(fromBytes);
-    CFRelease(u);
-
-    CFUUIDRef random = CFUUIDCreate(nullptr);
-    CFUUIDRef other = CFUUIDCreate(nullptr);
-    EXPECT_FALSE(CFEqual(random, other));
-    CFStringRef text = CFUUIDCreateString(nullptr, random);
-    CFUUIDRef parsed = CFUUIDCreateFromString(nullptr, text);
-    EXPECT_TRUE(CFEqual(parsed, random));
-    EXPECT_EQ(CFUUIDGetUUIDBytes(random).byte6 >> 4, 4);  // version 4
-    CFRelease(parsed);
-    CFRelease(text);
-    CFRelease(other);
-    CFRelease(random);
-
-    for (const char* bad :
-         {"", "A996FD7E-B738-11D3-8519-0050E460327", "A996FD7EXB738-11D3-8519-0050E4603277",
-          "G996FD7E-B738-11D3-8519-0050E4603277"}) {
-        CFStringRef s = CFStringCreateWithCString(nullptr, bad, kCFStringEncodingUTF8);
-        EXPECT_EQ(CFUUIDCreateFromString(nullptr, s), nullptr) << bad;
-        CFRelease(s);
-    }
 }

@@ -61,30 +61,3 @@ TEST(Resources, RegisteredListsAndCurrentFile) {
     UseResFile(saved);
     EXPECT_EQ(CurResFile(), saved);
 }
-
-TEST(TextUtils, NumToStringAndStringToNum) {
-    Str255 text;
-    NumToString(0, text);
-    EXPECT_EQ(FromPascal(text), "0");
-    NumToString(-4096, text);
-    EXPECT_EQ(FromPascal(text), "-4096");
-    NumToString(LONG_MIN, text);
-    EXPECT_EQ(FromPascal(text), std::to_string(LONG_MIN));
-    NumToString(LONG_MAX, text);
-    long value = 0;
-    StringToNum(text, &value);
-    EXPECT_EQ(value, LONG_MAX);
-
-    const struct {
-        const char* text;
-        long value;
-    } cases[] = {{"123", 123}, {"-17", -17}, {"+5", 5}, {"", 0}, {"-", 0}, {"12ab", 12}, {"x1", 0}};
-    for (const auto& c : cases) {
-        c2pstrcpy(text, c.text);
-        StringToNum(text, &value);
-        EXPECT_EQ(value, c.value) << c.text;
-    }
-    char back[256];
-    c2pstrcpy(text, "round trip");
-    EXPECT_STREQ(p2cstrcpy(back, text), "round trip");
-}

@@ -158,22 +158,3 @@ TEST(TextEncodingConverter, CharacterCutBetweenCalls) {
     EXPECT_EQ(text(), "ok");
     TECDisposeConverter(c);
 }
-
-TEST(TextEncodingConverter, EncodingNumbersAndScripts) {
-    EXPECT_EQ(CreateTextEncoding(kTextEncodingUnicodeDefault, kTextEncodingDefaultVariant,
-                                 kUnicodeUTF8Format),
-              kUTF8);
-    EXPECT_EQ(GetTextEncodingBase(kUTF8), kTextEncodingUnicodeDefault);
-    EXPECT_EQ(GetTextEncodingFormat(kUTF8), kUnicodeUTF8Format);
-    EXPECT_EQ(GetApplicationTextEncoding(), kUTF8);
-    TextEncoding encoding = 1;
-    EXPECT_EQ(UpgradeScriptInfoToTextEncoding(smSystemScript, kTextLanguageDontCare,
-                                              kTextRegionDontCare, nullptr, &encoding),
-              noErr);
-    EXPECT_EQ(encoding, kUTF8);
-    EXPECT_EQ(UpgradeScriptInfoToTextEncoding(0, kTextLanguageDontCare, kTextRegionDontCare,
-                                              nullptr, &encoding),
-              noErr);
-    EXPECT_EQ(encoding, kTextEncodingMacRoman);
-    EXPECT_EQ(UpgradeScriptInfoToTextEncoding(0, 0, 0, nullptr, nullptr), paramErr);
-}

@@ -126,36 +126,6 @@ TEST(SettingsTest, EnumerationKeepsInsertionOrderAndStopsAtTheEnd) {
     EXPECT_EQ(tag, 30u);
 }
 
-TEST(SettingsTest, AttributesAndLocks) {
-    Settings s;
-    char bytes[] = "x";
-    ASSERT_EQ(s.Add(kTag, 1, bytes, 1), 0);
-    EXPECT_EQ(s.SetAttribute(kTag, 1, 0x5, true), 0);
-    EXPECT_EQ(s.Lock(kTag, 1), 0);
-
-    unsigned long tag = 0;
-    long id = 0;
-    long size = 0;
-    long attributes = 0;
-    ASSERT_EQ(s.First(tag, id, size, attributes), 0);
-    EXPECT_EQ(attributes, 0x80000000L | 0x40000000L | 0x5);
-    EXPECT_NE(attributes & Settings::kLockMask, 0);
-
-    // A locked item can be neither replaced nor removed.
-    EXPECT_EQ(s.Set(kTag, 1, bytes, 1), -5750);
-    EXPECT_EQ(s.Remove(kTag, 1), -5750);
-    EXPECT_EQ(s.Unlock(kTag, 1), 0);
-    ASSERT_EQ(s.First(tag, id, size, attributes), 0);
-    EXPECT_EQ(attributes, 0x40000000L | 0x5);
-    EXPECT_EQ(s.SetAttribute(kTag, 1, 0x1, false), 0);
-    ASSERT_EQ(s.First(tag, id, size, attributes), 0);
-    EXPECT_EQ(attributes, 0x40000000L | 0x4);
-    EXPECT_EQ(s.Remove(kTag, 1), 0);
-
-    EXPECT_EQ(s.Lock(kTag, 2), -5751);
-    EXPECT_EQ(s.SetAttribute(kTag, 2, 1, true), -5751);
-}
-
 TEST(SettingsTest, SaveAndReadRoundTripThroughAStream) {
     Settings s;
     char a[] = "first";

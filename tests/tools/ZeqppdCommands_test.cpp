@@ -120,44 +120,6 @@ TEST(ZeqppdEmit, RefusedAssignments) {
     EXPECT_EQ(RunTool({"emit", DataFile("installable.ppd"), "*QWMemory=1 GB"}).status, 2);
 }
 
-TEST(ZeqppdConstraints, ExampleQueries) {
-    const std::string file = DataFile("constraints.ppd");
-    // The (keyword, option) list first, then every entry of the keyword.
-    ToolResult result = RunTool({"constraints", file, "*PageSize", "Envelope"});
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "*Duplex 2\n*Duplex 2\n");
-    EXPECT_EQ(RunTool({"constraints", file, "*PageSize", "Letter"}).out, "*Duplex 2\n");
-    EXPECT_EQ(RunTool({"constraints", file, "*PageSize", "A4"}).out, "*Duplex 2\n");
-    // Value 0 means the first item; statements without a target option give 65535.
-    EXPECT_EQ(RunTool({"constraints", file, "*Duplex"}).out, "*InputSlot 2\n");
-    // Boolean: True, or any number other than 0.
-    const std::string stapleTrue =
-        "*PageSize 2\n*Duplex 65535\n*QWStaple 65535\n*PageSize 2\n*Duplex 65535\n"
-        "*QWStaple 65535\n";
-    EXPECT_EQ(RunTool({"constraints", file, "*QWStaple", "True"}).out, stapleTrue);
-    EXPECT_EQ(RunTool({"constraints", file, "*QWStaple", "5"}).out, stapleTrue);
-    EXPECT_EQ(RunTool({"constraints", file, "*QWStaple", "False"}).out,
-              "*PageSize 2\n*Duplex 65535\n*QWStaple 65535\n");
-    // A target keyword without a control.
-    EXPECT_EQ(RunTool({"constraints", file, "*QWDarkness"}).out, "- 65535\n- 65535\n");
-    // A control without statements.
-    result = RunTool({"constraints", file, "*InputSlot", "Manual"});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, "");
-
-    // Requirements: the first item's list, then all of the keyword in pool order.
-    EXPECT_EQ(RunTool({"constraints", file, "*Duplex", "--requires"}).out,
-              "*InputSlot 1\n*QWStaple 65535\n*PageSize 65535\n*InputSlot 1\n");
-    EXPECT_EQ(RunTool({"constraints", file, "*Duplex", "DuplexNoTumble", "--requires"}).out,
-              "*QWStaple 65535\n*QWStaple 65535\n*PageSize 65535\n*InputSlot 1\n");
-
-    result = RunTool({"constraints", file, "*QWNothing"});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.err.find(file), std::string::npos);
-    EXPECT_EQ(RunTool({"constraints", file, "*PageSize", "Ledger"}).status, 1);
-    EXPECT_EQ(RunTool({"constraints", file, "*QWDarkness", "high"}).status, 2);
-}
-
 TEST(ZeqppdSample, ModelOfTheSamplePrinter) {
     const json model = DumpJson(SampleFile());
     EXPECT_EQ(model["valid_ppd"], true);
