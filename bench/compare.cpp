@@ -28,6 +28,7 @@
 #include "platform/CFURL.h"
 #endif
 #ifdef ZEQ_HAVE_CACHE
+#include "bench/SavedCache.h"
 #include "platform/CFData.h"
 #include "settings/DataStream.h"
 #include "settings/Settings.h"
@@ -164,18 +165,6 @@ size_t OursRound(const FileSet& set) {
 #endif
 
 #ifdef ZEQ_HAVE_CACHE
-// The flattened cache of one model, as the print settings hold it.
-// The stream's own data is kept (retained): nothing writes to it any more.
-CFDataRef SaveModel(ZEQPPD& ppd) {
-    Settings settings;
-    if (!ppd.Save(settings))
-        return nullptr;
-    CFDataStream stream;
-    if (settings.Save(&stream) != 0 || !stream.data())
-        return nullptr;
-    return static_cast<CFDataRef>(CFRetain(stream.data()));
-}
-
 // Time to save every model of the set (its parse not counted); fills `caches` when given.
 double SaveRound(const FileSet& set, size_t& failures, std::vector<CFDataRef>* caches) {
     double total = 0;
@@ -184,7 +173,7 @@ double SaveRound(const FileSet& set, size_t& failures, std::vector<CFDataRef>* c
         CFDataRef data = nullptr;
         if (ppd) {
             auto start = Clock::now();
-            data = SaveModel(*ppd);
+            data = SaveCache(*ppd);
             total += Seconds(start);
             // Kept as print settings keep it, immutable (a rebuild reads it without a copy);
             // not part of the save.

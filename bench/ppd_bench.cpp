@@ -23,6 +23,7 @@
 #include "platform/CFString.h"
 #include "platform/CFURL.h"
 #ifdef ZEQ_HAVE_CACHE
+#include "bench/SavedCache.h"
 #include "settings/DataStream.h"
 #include "settings/Settings.h"
 #endif
@@ -129,20 +130,9 @@ BENCHMARK(BM_PostScriptAllControls)->Arg(1000)->Arg(10000)->Unit(benchmark::kMil
 #ifdef ZEQ_HAVE_CACHE
 // ---- cache ----
 
-// The saved cache: the stream's own data, retained (nothing writes to it any more).
-CFDataRef SaveToData(ZEQPPD& ppd) {
-    Settings settings;
-    if (!ppd.Save(settings))
-        return nullptr;
-    CFDataStream stream;
-    if (settings.Save(&stream) != 0 || !stream.data())
-        return nullptr;
-    return static_cast<CFDataRef>(CFRetain(stream.data()));
-}
-
 // The saved cache as print settings keep it: immutable, so that a rebuild reads it in place.
 CFDataRef Flatten(ZEQPPD& ppd) {
-    CFDataRef data = SaveToData(ppd);
+    CFDataRef data = SaveCache(ppd);
     if (data == nullptr)
         return nullptr;
     CFDataRef kept = CFDataCreateCopy(nullptr, data);
@@ -154,7 +144,7 @@ void BM_CacheSave(benchmark::State& state) {
     const Sample& s = SampleFor(static_cast<size_t>(state.range(0)));
     ZEQPPD* ppd = Parse(s);
     for (auto _ : state) {
-        CFDataRef data = SaveToData(*ppd);
+        CFDataRef data = SaveCache(*ppd);
         if (!data) {
             state.SkipWithError("the model could not be saved");
             break;

@@ -259,6 +259,13 @@ private:
 
 }  // namespace
 
+struct OpaqueCollection;
+
+namespace {
+// Every call that may change the items forgets the remembered flattened size first.
+void ForgetFlatSize(OpaqueCollection* c);
+}  // namespace
+
 struct OpaqueCollection {
     PodVector<Slot> slots;  // insertion order, dead slots included
     // 1-based tree over the slots' live flags; empty while no slot is dead (indices are then
@@ -577,6 +584,12 @@ struct OpaqueCollection {
 
 namespace {
 
+void ForgetFlatSize(OpaqueCollection* c) {
+    if (c != nullptr) {
+        c->flatSizeKnown = false;
+    }
+}
+
 OSErr CopyOut(const OpaqueCollection& c, const Slot& slot, SInt32* itemSize, void* itemData) {
     size_t length = slot.Size();
     if (itemData == nullptr) {
@@ -626,9 +639,7 @@ Collection CloneCollection(Collection c) {
 }
 
 Collection CopyCollection(Collection srcCollection, Collection dstCollection) {
-    if (dstCollection != nullptr) {
-        dstCollection->flatSizeKnown = false;
-    }
+    ForgetFlatSize(dstCollection);
     if (srcCollection == nullptr) {
         return nullptr;
     }
@@ -652,9 +663,7 @@ Collection CopyCollection(Collection srcCollection, Collection dstCollection) {
 }
 
 void EmptyCollection(Collection c) {
-    if (c != nullptr) {
-        c->flatSizeKnown = false;
-    }
+    ForgetFlatSize(c);
     if (c != nullptr) {
         c->Clear();
     }
@@ -677,9 +686,7 @@ SInt32 CountCollectionItems(Collection c) {
 
 OSErr AddCollectionItem(Collection c, CollectionTag tag, SInt32 id, SInt32 itemSize,
                         const void* itemData) {
-    if (c != nullptr) {
-        c->flatSizeKnown = false;
-    }
+    ForgetFlatSize(c);
     if (c == nullptr || itemSize < 0 || (itemData == nullptr && itemSize > 0)) {
         return paramErr;
     }
@@ -726,9 +733,7 @@ OSErr GetCollectionItem(Collection c, CollectionTag tag, SInt32 id, SInt32* item
 }
 
 OSErr RemoveCollectionItem(Collection c, CollectionTag tag, SInt32 id) {
-    if (c != nullptr) {
-        c->flatSizeKnown = false;
-    }
+    ForgetFlatSize(c);
     if (c == nullptr) {
         return paramErr;
     }
@@ -780,9 +785,7 @@ OSErr GetCollectionItemInfo(Collection c, CollectionTag tag, SInt32 id, SInt32* 
 
 OSErr ReplaceIndexedCollectionItem(Collection c, SInt32 itemIndex, SInt32 itemSize,
                                    const void* itemData) {
-    if (c != nullptr) {
-        c->flatSizeKnown = false;
-    }
+    ForgetFlatSize(c);
     if (c == nullptr || itemSize < 0 || (itemData == nullptr && itemSize > 0)) {
         return paramErr;
     }
@@ -812,9 +815,7 @@ OSErr GetIndexedCollectionItem(Collection c, SInt32 itemIndex, SInt32* itemSize,
 }
 
 OSErr RemoveIndexedCollectionItem(Collection c, SInt32 itemIndex) {
-    if (c != nullptr) {
-        c->flatSizeKnown = false;
-    }
+    ForgetFlatSize(c);
     if (c == nullptr) {
         return paramErr;
     }
@@ -975,9 +976,7 @@ OSErr UnflattenCollectionFromHdl(Collection aCollection, Handle flattened) {
 }
 
 OSErr UnflattenCollectionFromBytes(Collection aCollection, const void* flattened, size_t size) {
-    if (aCollection != nullptr) {
-        aCollection->flatSizeKnown = false;
-    }
+    ForgetFlatSize(aCollection);
     if (aCollection == nullptr || (flattened == nullptr && size > 0)) {
         return paramErr;
     }
