@@ -285,6 +285,7 @@ struct OpaqueCollection {
     // the check of the flatten); every change to the items forgets it.
     mutable size_t flatSize = 0;
     mutable bool flatSizeKnown = false;
+    size_t lastFound = 0;  // slot of the last item Find found (only a hint)
 
     OpaqueCollection() = default;
     OpaqueCollection(const OpaqueCollection&) = delete;
@@ -427,10 +428,28 @@ struct OpaqueCollection {
     }
 
     Slot* Find(CollectionTag tag, SInt32 id, size_t* slotOut = nullptr) {
-        const size_t found = index.Find(slots, Key(tag, id));
-        if (found == SlotIndex::kNone) {
-            return nullptr;
+        const uint64_t key = Key(tag, id);
+        // A settings cache is read back object by object in about the order it was written:
+        // a field is asked for twice (its size, then its bytes), some are read a few places
+        // early or late, and a reader looks an object's kind up a few items ahead before it
+        // goes back for the object's fields. So the slots around the one found last are tried
+        // before the index (sequential memory, where the index costs a cache miss or two). Live keys are unique, so a slot that matches is the answer whatever
+        // happened since; a stale hint only costs the index.
+        size_t found = SlotIndex::kNone;
+        const size_t from = lastFound < 8 ? 0 : lastFound - 8;
+        for (size_t s = from; s < slots.size() && s <= lastFound + 9; ++s) {
+            if (slots[s].live() && Key(slots[s].tag, slots[s].id) == key) {
+                found = s;
+                break;
+            }
         }
+        if (found == SlotIndex::kNone) {
+            found = index.Find(slots, key);
+            if (found == SlotIndex::kNone) {
+                return nullptr;
+            }
+        }
+        lastFound = found;
         if (slotOut != nullptr) {
             *slotOut = found;
         }

@@ -151,6 +151,14 @@ TEST(Collections, IndexOrderAfterRemovals) {
     SInt32 index = 0;
     EXPECT_EQ(GetCollectionItemInfo(c, kTag, 1, &index, nullptr, nullptr), noErr);
     EXPECT_EQ(index, CountCollectionItems(c));
+    // Also right after it was read: the removed slot is not the item, though it was found last.
+    const SInt32 id = expected[1];
+    EXPECT_EQ(GetText(c, kTag, id), std::to_string(id));
+    ASSERT_EQ(RemoveCollectionItem(c, kTag, id), noErr);
+    EXPECT_EQ(GetText(c, kTag, id), "<absent>");
+    ASSERT_EQ(AddText(c, kTag, id, "again"), noErr);
+    EXPECT_EQ(GetText(c, kTag, id), "again");
+    EXPECT_EQ(GetText(c, kTag, expected[2]), std::to_string(expected[2]));
     EmptyCollection(c);
     EXPECT_EQ(CountCollectionItems(c), 0);
     EXPECT_EQ(GetIndexedCollectionItemInfo(c, 1, nullptr, nullptr, nullptr, nullptr),
