@@ -222,6 +222,36 @@ public:
         }
     }
 
+    // Files every slot of a table that is empty and has room for them all, looking a few slots
+    // ahead so that the entries' cache lines are on their way before they are needed (a
+    // million-item table is far bigger than the cache). False, with the table left partly
+    // filled, at the first key that is there twice.
+    bool FileAllOnce(const PodVector<Slot>& slots) {
+        constexpr size_t kAhead = 16;
+        const size_t mask = mTable.size() - 1;
+        for (size_t n = 0; n < slots.size(); ++n) {
+            if (n + kAhead < slots.size()) {
+                const Slot& later = slots[n + kAhead];
+                __builtin_prefetch(&mTable[Spot(Key(later.tag, later.id)) & mask], 1);
+            }
+            const uint64_t key = Key(slots[n].tag, slots[n].id);
+            const uint32_t hash = Spot(key);
+            for (size_t i = hash & mask;; i = (i + 1) & mask) {
+                const Entry entry = mTable[i];
+                if (entry.slot == 0) {
+                    mTable[i] = Entry{static_cast<uint32_t>(n + 1), hash};
+                    ++mUsed;
+                    break;
+                }
+                if (entry.hash == hash &&
+                    Key(slots[entry.slot - 1].tag, slots[entry.slot - 1].id) == key) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
     // Files the live slots again in the table as it is (which has room for them): no memory.
     void Rebuild(const PodVector<Slot>& slots) {
         Clear();
@@ -433,8 +463,9 @@ struct OpaqueCollection {
         // a field is asked for twice (its size, then its bytes), some are read a few places
         // early or late, and a reader looks an object's kind up a few items ahead before it
         // goes back for the object's fields. So the slots around the one found last are tried
-        // before the index (sequential memory, where the index costs a cache miss or two). Live keys are unique, so a slot that matches is the answer whatever
-        // happened since; a stale hint only costs the index.
+        // before the index (sequential memory, where the index costs a cache miss or two). Live
+        // keys are unique, so a slot that matches is the answer whatever happened since; a stale
+        // hint only costs the index.
         size_t found = SlotIndex::kNone;
         const size_t from = lastFound < 8 ? 0 : lastFound - 8;
         for (size_t s = from; s < slots.size() && s <= lastFound + 9; ++s) {
@@ -1057,6 +1088,31 @@ OSErr UnflattenCollectionFromBytes(Collection aCollection, const void* flattened
     OpaqueCollection result;
     if (!aCollection->CopyInto(result, count, arenaBytes)) {
         return memFullErr;
+    }
+    // Into an empty collection, the items are laid down in one pass and filed in the index in
+    // another, which can look ahead. A key that comes twice (no flatten writes that) sends the
+    // block through the general loop below after all.
+    if (result.slots.empty()) {
+        offset = kFlatHeaderSize;
+        for (uint32_t i = 0; i < count; ++i) {
+            const uint8_t* header = bytes + offset;
+            Slot s;
+            s.tag = GetU32(header);
+            s.id = static_cast<SInt32>(GetU32(header + 4));
+            s.attributes = static_cast<SInt32>(GetU32(header + 8));
+            const uint32_t length = GetU32(header + 12);
+            offset += kFlatItemHeaderSize;
+            result.Fill(s, bytes + offset, length);
+            result.slots.push_back(s);
+            offset += length;
+        }
+        if (result.index.FileAllOnce(result.slots)) {
+            result.live = result.slots.size();
+            result.defaultAttributes = aCollection->defaultAttributes;
+            aCollection->Swap(result);
+            return noErr;
+        }
+        result.Clear();
     }
     offset = kFlatHeaderSize;
     for (uint32_t i = 0; i < count; ++i) {

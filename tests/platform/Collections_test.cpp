@@ -220,6 +220,33 @@ TEST(Collections, FlattenUnflattenRoundTrip) {
     EXPECT_EQ(index, 1);
     EXPECT_EQ(GetText(mixed, kTag, 99), "kept");
 
+    // A block that names a key twice (no flatten writes one): the later item wins, in the
+    // earlier one's place.
+    std::string twice("LCQZ\x01\0\0\0\x03\0\0\0", 12);
+    const auto item = [&twice](uint32_t tag, uint32_t id, uint32_t attributes,
+                               const std::string& text) {
+        for (uint32_t word : {tag, id, attributes, static_cast<uint32_t>(text.size())}) {
+            for (int shift = 0; shift < 32; shift += 8) {
+                twice.push_back(static_cast<char>(word >> shift));
+            }
+        }
+        twice += text;
+    };
+    item(kTag, 1, 0, "the first, longer text");
+    item(5000, 1, 0, "x");
+    item(kTag, 1, 7, "later");
+    Handle twiceHandle = HandleOf(twice);
+    Collection merged = NewCollection();
+    ASSERT_EQ(UnflattenCollectionFromHdl(merged, twiceHandle), noErr);
+    EXPECT_EQ(CountCollectionItems(merged), 2);
+    EXPECT_EQ(GetText(merged, kTag, 1), "later");
+    EXPECT_EQ(GetCollectionItemInfo(merged, kTag, 1, &index, nullptr, &attributes), noErr);
+    EXPECT_EQ(index, 1);
+    EXPECT_EQ(attributes, 7);
+    EXPECT_EQ(GetText(merged, 5000, 1), "x");
+
+    DisposeHandle(twiceHandle);
+    DisposeCollection(merged);
     DisposeHandle(h);
     DisposeCollection(c);
     DisposeCollection(back);
