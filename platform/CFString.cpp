@@ -217,6 +217,32 @@ char16_t Swap(char16_t u) {
 
 // Bytes in `encoding` -> UTF-16. Plain Unicode: a byte-order mark is honoured and dropped;
 // without one, external representations are big-endian and in-memory text is host order.
+// Plain UTF-16 bytes into `out`, which has room for n / 2 units: a byte-order mark decides the
+// order and is dropped; without one, an external representation is big-endian and other bytes
+// are in host order. False for an odd count.
+bool DecodeUnicode(const UInt8* bytes, size_t n, bool external, char16_t* out, size_t& length) {
+    if (n % 2 != 0)
+        return false;
+    bool swap = false;
+    size_t start = 0;
+    if (n >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
+        swap = kLittleEndianHost;
+        start = 2;
+    } else if (n >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+        swap = !kLittleEndianHost;
+        start = 2;
+    } else if (external) {
+        swap = kLittleEndianHost;
+    }
+    length = 0;
+    for (size_t i = start; i < n; i += 2) {
+        char16_t u;
+        std::memcpy(&u, bytes + i, 2);
+        out[length++] = swap ? Swap(u) : u;
+    }
+    return true;
+}
+
 bool Decode(CFStringEncoding encoding, const UInt8* bytes, size_t n, bool external,
             std::u16string& out) {
     if (n > 0 && !bytes)
@@ -228,26 +254,12 @@ bool Decode(CFStringEncoding encoding, const UInt8* bytes, size_t n, bool extern
         return DecodeUTF8(bytes + skip, n - skip, out, false);
     }
     if (IsPlainUnicode(encoding)) {
-        if (n % 2 != 0)
-            return false;
-        bool swap = false;
-        size_t start = 0;
-        if (n >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
-            swap = kLittleEndianHost;
-            start = 2;
-        } else if (n >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
-            swap = !kLittleEndianHost;
-            start = 2;
-        } else if (external) {
-            swap = kLittleEndianHost;
-        }
-        out.reserve(out.size() + (n - start) / 2);
-        for (size_t i = start; i < n; i += 2) {
-            char16_t u;
-            std::memcpy(&u, bytes + i, 2);
-            out.push_back(swap ? Swap(u) : u);
-        }
-        return true;
+        const size_t at = out.size();
+        out.resize(at + n / 2);
+        size_t length = 0;
+        const bool ok = DecodeUnicode(bytes, n, external, out.data() + at, length);
+        out.resize(ok ? at + length : at);
+        return ok;
     }
     return platform::Utf16FromBytes(encoding, bytes, n, out) == platform::ConversionStatus::ok;
 }
@@ -579,6 +591,17 @@ CFStringRef CFStringCreateWithBytes(CFAllocatorRef, const UInt8* bytes, CFIndex 
                                     CFStringEncoding encoding, Boolean isExternalRepresentation) {
     if (numBytes < 0 || (numBytes > 0 && !bytes))
         return nullptr;
+    // Short UTF-16 texts (the names a settings cache holds) are decoded on the stack rather
+    // than in a heap string that is copied again.
+    constexpr CFIndex kStackUnits = 256;
+    if (IsPlainUnicode(encoding) && numBytes <= 2 * kStackUnits) {
+        char16_t units[kStackUnits];
+        size_t length = 0;
+        if (!DecodeUnicode(bytes, static_cast<size_t>(numBytes), isExternalRepresentation, units,
+                           length))
+            return nullptr;
+        return NewString(units, length);
+    }
     try {
         std::u16string text;
         if (!Decode(encoding, bytes, static_cast<size_t>(numBytes), isExternalRepresentation, text))
