@@ -10,6 +10,7 @@
 #include "platform/PodVector.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -315,7 +316,9 @@ struct OpaqueCollection {
     // the check of the flatten); every change to the items forgets it.
     mutable size_t flatSize = 0;
     mutable bool flatSizeKnown = false;
-    size_t lastFound = 0;  // slot of the last item Find found (only a hint)
+    // Slot of the last item Find found: only a hint. Atomic (relaxed) because readers on
+    // several threads may look items up in one collection at once.
+    std::atomic<size_t> lastFound{0};
 
     OpaqueCollection() = default;
     OpaqueCollection(const OpaqueCollection&) = delete;
@@ -467,11 +470,20 @@ struct OpaqueCollection {
         // keys are unique, so a slot that matches is the answer whatever happened since; a stale
         // hint only costs the index.
         size_t found = SlotIndex::kNone;
-        const size_t from = lastFound < 8 ? 0 : lastFound - 8;
-        for (size_t s = from; s < slots.size() && s <= lastFound + 9; ++s) {
-            if (slots[s].live() && Key(slots[s].tag, slots[s].id) == key) {
+        const auto matches = [this, key](size_t s) {
+            return Key(slots[s].tag, slots[s].id) == key && slots[s].live();
+        };
+        const size_t last = lastFound.load(std::memory_order_relaxed);
+        const size_t end = std::min(slots.size(), last + 10);
+        for (size_t s = last; s < end; ++s) {  // forward first: the usual case
+            if (matches(s)) {
                 found = s;
                 break;
+            }
+        }
+        for (size_t back = 1; found == SlotIndex::kNone && back <= 8 && back <= last; ++back) {
+            if (last - back < slots.size() && matches(last - back)) {
+                found = last - back;
             }
         }
         if (found == SlotIndex::kNone) {
@@ -480,7 +492,7 @@ struct OpaqueCollection {
                 return nullptr;
             }
         }
-        lastFound = found;
+        lastFound.store(found, std::memory_order_relaxed);
         if (slotOut != nullptr) {
             *slotOut = found;
         }
