@@ -8,7 +8,7 @@
 
 class CString;
 
-class PPDXBooleanControl : public PPDXControl {
+class PPDXBooleanControl final : public PPDXControl {
 public:
     // Type 3, value false, no texts, no code.
     PPDXBooleanControl();

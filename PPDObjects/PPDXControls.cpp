@@ -3,6 +3,7 @@
 #include "PPDObjects/PPDXControls.h"
 
 #include <cstring>
+#include <typeinfo>
 
 #include "PPDObjects/PPDXBooleanControl.h"
 #include "PPDObjects/PPDXControl.h"
@@ -49,6 +50,29 @@ PPDXControls::PPDXControls() {
 
 PPDXControls::~PPDXControls() {}
 
+// The kind list a control is filed in, or -1 (a float range belongs to none). The five classes
+// are final, so their exact type is the test: a model files every control twice, and a chain of
+// casts was a few % of a parse.
+int PPDXControls::KindOf(PPDXControl* control) {
+    const std::type_info& type = typeid(*control);
+    if (type == typeid(PPDXPopupControl)) {
+        return kPopups;
+    }
+    if (type == typeid(PPDXBooleanControl)) {
+        return kBooleans;
+    }
+    if (type == typeid(PPDXJobNote)) {
+        return kJobNotes;
+    }
+    if (type == typeid(PPDXRangeControl)) {
+        return kRanges;
+    }
+    if (type == typeid(PPDXSpecialOption)) {
+        return kSpecialOptions;
+    }
+    return -1;
+}
+
 void PPDXControls::Add(PPDXControl* control) {
     if (control == nullptr) {
         return;
@@ -57,19 +81,7 @@ void PPDXControls::Add(PPDXControl* control) {
     if (entry.position == PointerListItr()) {
         return;  // no node could be allocated
     }
-    // The kinds are tested in this order; a float range belongs to none of them.
-    int kind = -1;
-    if (dynamic_cast<PPDXJobNote*>(control) != nullptr) {
-        kind = kJobNotes;
-    } else if (dynamic_cast<PPDXBooleanControl*>(control) != nullptr) {
-        kind = kBooleans;
-    } else if (dynamic_cast<PPDXPopupControl*>(control) != nullptr) {
-        kind = kPopups;
-    } else if (dynamic_cast<PPDXRangeControl*>(control) != nullptr) {
-        kind = kRanges;
-    } else if (dynamic_cast<PPDXSpecialOption*>(control) != nullptr) {
-        kind = kSpecialOptions;
-    }
+    const int kind = KindOf(control);
     if (kind >= 0) {
         entry.kindPosition = mKinds[kind].list.PushBack(control);
         if (entry.kindPosition != PointerListItr()) {

@@ -101,6 +101,8 @@ public:
 protected:
     // The kind lists, in field order (Add tests the kinds in another order).
     enum Kind { kPopups = 0, kBooleans, kRanges, kJobNotes, kSpecialOptions, kKindCount };
+    // The kind list Add files a control in, or -1.
+    static int KindOf(PPDXControl* control);
     struct KindList {
         PointerList list;
         PointerListItr cursor;

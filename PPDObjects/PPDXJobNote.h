@@ -39,7 +39,7 @@ enum : uint32_t {
     kJobNoteCharacterClasses = 0x36007,
 };
 
-class PPDXJobNote : public PPDXControl {
+class PPDXJobNote final : public PPDXControl {
 public:
     // Longest part of the text that goes into the note code.
     static const long kMaxSubstitutionLength = 511;

@@ -32,7 +32,7 @@ struct _PopupItem : ZEQArenaObject {
     CString* mLocalNameText;  // owned cache of the popup's GetKeywordLocalName for this item
 };
 
-class PPDXPopupControl : public PPDXControl {
+class PPDXPopupControl final : public PPDXControl {
 public:
     // Type 4, no items.
     PPDXPopupControl();

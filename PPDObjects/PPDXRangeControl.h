@@ -6,7 +6,7 @@
 
 #include "PPDObjects/PPDXControl.h"
 
-class PPDXRangeControl : public PPDXControl {
+class PPDXRangeControl final : public PPDXControl {
 public:
     // Type 2, all zeros.
     PPDXRangeControl();

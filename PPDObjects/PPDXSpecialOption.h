@@ -6,7 +6,7 @@
 
 class CString;
 
-class PPDXSpecialOption : public PPDXControl {
+class PPDXSpecialOption final : public PPDXControl {
 public:
     // Type 5, value "".
     PPDXSpecialOption();
