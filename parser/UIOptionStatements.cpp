@@ -22,6 +22,9 @@
 namespace {
 
 bool IsCloseUIKeyword(const char* token) {
+    // Asked of every token in a block: the second byte settles most of them.
+    if (token[0] != '*' || (token[1] != 'C' && token[1] != 'Q' && token[1] != 'E'))
+        return false;
     return std::strcmp(token, "*CloseUI") == 0 || std::strcmp(token, "*QWCloseUI") == 0 ||
            std::strcmp(token, "*CloseUIZEQ") == 0 || std::strcmp(token, "*EndUI") == 0;
 }
