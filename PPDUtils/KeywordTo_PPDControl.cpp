@@ -4,7 +4,9 @@
 #include "platform/ZEQArena.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace {
@@ -49,9 +51,69 @@ void KeywordTo_PPDControl::insert(const char* keyword, PPDXControl* control) {
     mSorted = false;
 }
 
+namespace {
+
+// A pair with the first 16 bytes of its keyword as two big-endian numbers (zero after the end
+// of the text): comparing the numbers orders the keywords as strcmp does as far as those bytes
+// go, without reaching into the keyword itself, which lies somewhere in the model's memory.
+struct SortKey {
+    uint64_t high;
+    uint64_t low;
+    KeywordTo_PPDControl::Entry entry;
+};
+
+SortKey KeyOf(const KeywordTo_PPDControl::Entry& entry) {
+    SortKey key{0, 0, entry};
+    if (entry.first != nullptr) {
+        unsigned char bytes[16] = {};
+        std::memcpy(bytes, entry.first, strnlen(entry.first, sizeof bytes));
+        for (int i = 0; i < 8; ++i) {
+            key.high = (key.high << 8) | bytes[i];
+            key.low = (key.low << 8) | bytes[8 + i];
+        }
+    }
+    return key;
+}
+
+bool KeyLess(const SortKey& a, const SortKey& b) {
+    if (a.entry.first == nullptr) {
+        return false;
+    }
+    if (b.entry.first == nullptr) {
+        return true;
+    }
+    if (a.high != b.high) {
+        return a.high < b.high;
+    }
+    if (a.low != b.low) {
+        return a.low < b.low;
+    }
+    // The first 16 bytes are the same: when they hold the end of one keyword they hold the end
+    // of both, and the keywords are equal; otherwise the rest decides.
+    if ((a.low & 0xFF) == 0) {
+        return false;
+    }
+    return strcmp(a.entry.first + 16, b.entry.first + 16) < 0;
+}
+
+}  // namespace
+
 void KeywordTo_PPDControl::EndInsertion() {
-    // std::sort is the introspective sort: unstable, equal keywords keep no defined order.
-    std::sort(mEntries.begin(), mEntries.end(), keywordLess);
+    // std::sort is the introspective sort: unstable, equal keywords keep no defined order. The
+    // pairs are sorted by their keys when there is memory for them, else by the keywords.
+    const size_t count = mEntries.size();
+    std::unique_ptr<SortKey[]> keys(new (std::nothrow) SortKey[count]);
+    if (keys == nullptr) {
+        std::sort(mEntries.begin(), mEntries.end(), keywordLess);
+    } else {
+        for (size_t i = 0; i < count; ++i) {
+            keys[i] = KeyOf(mEntries[i]);
+        }
+        std::sort(keys.get(), keys.get() + count, KeyLess);
+        for (size_t i = 0; i < count; ++i) {
+            mEntries[i] = keys[i].entry;
+        }
+    }
     mSorted = true;
 }
 

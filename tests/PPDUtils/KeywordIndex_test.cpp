@@ -57,11 +57,15 @@ TEST(KeywordIndex, DuplicatesAndManyKeywords) {
     KeywordTo_PPDControl index;
     index.insert("*Duplex", control(1));
     index.insert("*Duplex", control(2));
-    // Enough keywords, inserted in descending order, to take the sort past its small cases.
+    // Enough keywords, inserted in descending order, to take the sort past its small cases:
+    // short ones, long ones that differ only after their first 16 bytes, ones that end at or
+    // around the 16th byte, and bytes above 0x7F (which sort after ASCII).
+    const char* const forms[] = {"*Opt%03d", "*QWVeryLongOptionKeyword%03d", "*ABCDEFGHIJKL%03d",
+                                 "*ABCDEFGHIJK%03d", "*\xE9t%03d"};
     std::vector<std::string> names;
     for (int i = 0; i < 300; ++i) {
-        char name[32];
-        snprintf(name, sizeof name, "*Opt%03d", 299 - i);
+        char name[48];
+        snprintf(name, sizeof name, forms[i % 5], 299 - i);
         names.push_back(name);
         index.insert(name, control(10 + i % 50));
     }
