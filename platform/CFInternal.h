@@ -35,7 +35,7 @@ inline constexpr Uncounted uncounted{};
 // Every object derives from __CFType, first and without virtual bases, so a CFTypeRef is the
 // address of its __CFType.
 struct __CFType {
-    explicit __CFType(CFTypeID typeID) : mTypeID(static_cast<uint32_t>(typeID)) {}
+    explicit __CFType(CFTypeID typeID) : mTypeID(static_cast<uint16_t>(typeID)) {}
     virtual ~__CFType() = default;
     __CFType(const __CFType&) = delete;
     __CFType& operator=(const __CFType&) = delete;
@@ -56,10 +56,12 @@ struct __CFType {
     // The text CFCopyDescription and "%@" show, as UTF-8.
     virtual std::string Describe() const;
 
-    // 32 bits of type number next to the flag keep the common header at 24 bytes.
-    const uint32_t mTypeID;
+    // The common header is 16 bytes with the table pointer: a model holds hundreds of thousands
+    // of strings. Its last byte is left to the derived objects (the compiler places their
+    // first small members there). A 32-bit count: two billion references would take 16 GB.
+    std::atomic<int32_t> mRefCount{1};
+    const uint16_t mTypeID;
     bool mImmortal = false;  // constants: retain and release do nothing
-    std::atomic<CFIndex> mRefCount{1};
 };
 
 namespace cfinternal {

@@ -23,14 +23,16 @@ struct __CFString : __CFType {
     __CFString() : __CFType(kCFTypeIDString) {}
 
     // The text: an immutable string's units live in the same heap block as the object, right
-    // after it (with, for an all-ASCII text, its NUL-terminated 8-bit copy after them); a
+    // after it (a constant's all-ASCII text is followed by its NUL-terminated 8-bit copy); a
     // mutable string keeps a growable buffer of its own. A model holds hundreds of thousands
-    // of immutable strings, so the object itself is kept small.
+    // of immutable strings, so the object is kept to 32 bytes.
+    ~__CFString() override { delete mBuffer; }
     std::u16string_view Text() const {
         return mMutable ? std::u16string_view(*mBuffer) : std::u16string_view(Units(), mLength);
     }
     const char16_t* Units() const { return reinterpret_cast<const char16_t*>(this + 1); }
-    // The ASCII form CFStringGetCStringPtr hands out; only immutable strings keep one.
+    // The ASCII form CFStringGetCStringPtr hands out: constants only.
+    bool HasAsciiCopy() const { return mAsciiCopy; }
     const char* Ascii() const { return reinterpret_cast<const char*>(Units() + mLength); }
     std::u16string& Buffer() { return *mBuffer; }
 
@@ -47,11 +49,13 @@ struct __CFString : __CFType {
     }
     std::string Describe() const override;
 
-    std::unique_ptr<std::u16string> mBuffer;  // mutable strings only
-    size_t mLength = 0;                       // immutable strings
-    bool mHasAscii = false;
     bool mMutable = false;
+    bool mHasAscii = false;             // immutable text of ASCII characters only
+    bool mAsciiCopy = false;            // the 8-bit copy follows the units
+    uint32_t mLength = 0;               // immutable strings (units)
+    std::u16string* mBuffer = nullptr;  // mutable strings only; owned
 };
+static_assert(sizeof(__CFString) <= 32, "a string object fits half a cache line");
 
 namespace {
 
@@ -75,7 +79,12 @@ __CFString* NewString(const char16_t* units, size_t length, bool constant = fals
             break;
         }
     }
-    const size_t size = sizeof(__CFString) + length * sizeof(char16_t) + (ascii ? length + 1 : 0);
+    // Longer texts than 32 bits count are refused (the length word).
+    if (length > UINT32_MAX)
+        return nullptr;
+    const bool asciiCopy = ascii && constant;
+    const size_t size =
+        sizeof(__CFString) + length * sizeof(char16_t) + (asciiCopy ? length + 1 : 0);
     void* block = constant ? __CFString::operator new(size, std::nothrow, cfinternal::uncounted)
                            : __CFString::operator new(size, std::nothrow);
     if (!block)
@@ -84,13 +93,14 @@ __CFString* NewString(const char16_t* units, size_t length, bool constant = fals
     char16_t* stored = reinterpret_cast<char16_t*>(static_cast<char*>(block) + sizeof(__CFString));
     if (length != 0)
         std::memcpy(stored, units, length * sizeof(char16_t));
-    s->mLength = length;
-    if (ascii) {
+    s->mLength = static_cast<uint32_t>(length);
+    s->mHasAscii = ascii;
+    s->mAsciiCopy = asciiCopy;
+    if (asciiCopy) {
         char* bytes = reinterpret_cast<char*>(stored + length);
         for (size_t i = 0; i < length; ++i)
             bytes[i] = static_cast<char>(units[i]);
         bytes[length] = '\0';
-        s->mHasAscii = true;
     }
     return s;
 }
@@ -103,7 +113,7 @@ __CFString* NewString(std::u16string&& text, bool isMutable, bool constant = fal
                              : new (std::nothrow) __CFString;
     if (!s)
         return nullptr;
-    s->mBuffer.reset(new (std::nothrow) std::u16string(std::move(text)));
+    s->mBuffer = new (std::nothrow) std::u16string(std::move(text));
     if (!s->mBuffer) {
         delete s;
         return nullptr;
@@ -755,7 +765,7 @@ Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSi
 
 const char* CFStringGetCStringPtr(CFStringRef theString, CFStringEncoding encoding) {
     const __CFString* s = Str(theString);
-    if (!s || s->mMutable || !s->mHasAscii)
+    if (!s || !s->HasAsciiCopy())
         return nullptr;
     switch (encoding) {
         case kCFStringEncodingUTF8:
