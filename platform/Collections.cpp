@@ -33,7 +33,7 @@ constexpr size_t kInline = 8;
 constexpr uint32_t kDeadBit = 0x80000000u;
 
 struct Slot {
-    CollectionTag tag;
+    CollectionTag tag;  // tag and id first: Find compares them as one word
     SInt32 id;
     SInt32 attributes;
     uint32_t lengthWord;  // length, plus kDeadBit once removed
@@ -319,6 +319,7 @@ struct OpaqueCollection {
     // Slot of the last item Find found: only a hint. Atomic (relaxed) because readers on
     // several threads may look items up in one collection at once.
     std::atomic<size_t> lastFound{0};
+    std::atomic<uint32_t> windowMisses{0};  // look-ups in a row the scan around it missed
 
     OpaqueCollection() = default;
     OpaqueCollection(const OpaqueCollection&) = delete;
@@ -460,7 +461,7 @@ struct OpaqueCollection {
         return position;  // the slot at 1-based position + 1
     }
 
-    Slot* Find(CollectionTag tag, SInt32 id, size_t* slotOut = nullptr) {
+    [[gnu::always_inline]] Slot* Find(CollectionTag tag, SInt32 id, size_t* slotOut = nullptr) {
         const uint64_t key = Key(tag, id);
         // A settings cache is read back object by object in about the order it was written:
         // a field is asked for twice (its size, then its bytes), some are read a few places
@@ -470,27 +471,43 @@ struct OpaqueCollection {
         // keys are unique, so a slot that matches is the answer whatever happened since; a stale
         // hint only costs the index.
         size_t found = SlotIndex::kNone;
-        const auto matches = [this, key](size_t s) {
-            return Key(slots[s].tag, slots[s].id) == key && slots[s].live();
-        };
         const size_t last = lastFound.load(std::memory_order_relaxed);
-        const size_t end = std::min(slots.size(), last + 10);
-        for (size_t s = last; s < end; ++s) {  // forward first: the usual case
-            if (matches(s)) {
-                found = s;
-                break;
+        // Readers that jump about would pay for the scan on every look-up: after four look-ups
+        // in a row that it would not have served, it waits until one lands near the one
+        // before again.
+        const uint32_t misses = windowMisses.load(std::memory_order_relaxed);
+        if (misses < 4) {
+            // A slot's tag and id are its first eight bytes: one load and one comparison a slot.
+            uint64_t wanted;
+            const Slot probe{tag, id, 0, 0, {}};
+            std::memcpy(&wanted, &probe, sizeof wanted);
+            const auto matches = [this, wanted](size_t s) {
+                uint64_t head;
+                std::memcpy(&head, &slots[s], sizeof head);
+                return head == wanted && slots[s].live();
+            };
+            const size_t end = std::min(slots.size(), last + 10);
+            for (size_t s = last; s < end; ++s) {  // forward first: the usual case
+                if (matches(s)) {
+                    found = s;
+                    break;
+                }
             }
-        }
-        for (size_t back = 1; found == SlotIndex::kNone && back <= 8 && back <= last; ++back) {
-            if (last - back < slots.size() && matches(last - back)) {
-                found = last - back;
+            for (size_t back = 1; found == SlotIndex::kNone && back <= 8 && back <= last; ++back) {
+                if (last - back < slots.size() && matches(last - back)) {
+                    found = last - back;
+                }
             }
         }
         if (found == SlotIndex::kNone) {
             found = index.Find(slots, key);
-            if (found == SlotIndex::kNone) {
-                return nullptr;
-            }
+        }
+        const bool near = found != SlotIndex::kNone && found + 8 >= last && found <= last + 9;
+        if (near != (misses == 0) || (!near && misses < 4)) {
+            windowMisses.store(near ? 0 : misses + 1, std::memory_order_relaxed);
+        }
+        if (found == SlotIndex::kNone) {
+            return nullptr;
         }
         lastFound.store(found, std::memory_order_relaxed);
         if (slotOut != nullptr) {
