@@ -475,8 +475,10 @@ struct OpaqueCollection {
         // Readers that jump about would pay for the scan on every look-up: after four look-ups
         // in a row that it would not have served, it waits until one lands near the one
         // before again.
+        constexpr size_t kAhead = 9, kBehind = 8;
+        constexpr uint32_t kPatience = 4;
         const uint32_t misses = windowMisses.load(std::memory_order_relaxed);
-        if (misses < 4) {
+        if (misses < kPatience) {
             // A slot's tag and id are its first eight bytes: one load and one comparison a slot.
             uint64_t wanted;
             const Slot probe{tag, id, 0, 0, {}};
@@ -486,14 +488,15 @@ struct OpaqueCollection {
                 std::memcpy(&head, &slots[s], sizeof head);
                 return head == wanted && slots[s].live();
             };
-            const size_t end = std::min(slots.size(), last + 10);
+            const size_t end = std::min(slots.size(), last + kAhead + 1);
             for (size_t s = last; s < end; ++s) {  // forward first: the usual case
                 if (matches(s)) {
                     found = s;
                     break;
                 }
             }
-            for (size_t back = 1; found == SlotIndex::kNone && back <= 8 && back <= last; ++back) {
+            for (size_t back = 1; found == SlotIndex::kNone && back <= kBehind && back <= last;
+                 ++back) {
                 if (last - back < slots.size() && matches(last - back)) {
                     found = last - back;
                 }
@@ -502,8 +505,9 @@ struct OpaqueCollection {
         if (found == SlotIndex::kNone) {
             found = index.Find(slots, key);
         }
-        const bool near = found != SlotIndex::kNone && found + 8 >= last && found <= last + 9;
-        if (near != (misses == 0) || (!near && misses < 4)) {
+        const bool near =
+            found != SlotIndex::kNone && found + kBehind >= last && found <= last + kAhead;
+        if (near != (misses == 0) || (!near && misses < kPatience)) {
             windowMisses.store(near ? 0 : misses + 1, std::memory_order_relaxed);
         }
         if (found == SlotIndex::kNone) {
