@@ -159,58 +159,6 @@ PNode::~PNode() {
     mNext = nullptr;
 }
 
-void* PointerListItr::operator*() const {
-    return mNode != nullptr ? const_cast<void*>(mNode->mData) : nullptr;
-}
-
-PointerListItr& PointerListItr::operator++() {
-    mNode = mNode->mNext;
-    return *this;
-}
-
-PointerListItr& PointerListItr::operator--() {
-    mNode = mNode->mPrev;
-    return *this;
-}
-
-PointerListItr PointerListItr::operator++(int) {
-    PointerListItr before = *this;
-    mNode = mNode->mNext;
-    return before;
-}
-
-PointerListItr PointerListItr::operator--(int) {
-    PointerListItr before = *this;
-    mNode = mNode->mPrev;
-    return before;
-}
-
-void* ConstPointerListItr::operator*() const {
-    return mNode != nullptr ? const_cast<void*>(mNode->mData) : nullptr;
-}
-
-ConstPointerListItr& ConstPointerListItr::operator++() {
-    mNode = mNode->mNext;
-    return *this;
-}
-
-ConstPointerListItr& ConstPointerListItr::operator--() {
-    mNode = mNode->mPrev;
-    return *this;
-}
-
-ConstPointerListItr ConstPointerListItr::operator++(int) {
-    ConstPointerListItr before = *this;
-    mNode = mNode->mNext;
-    return before;
-}
-
-ConstPointerListItr ConstPointerListItr::operator--(int) {
-    ConstPointerListItr before = *this;
-    mNode = mNode->mPrev;
-    return before;
-}
-
 PointerList::PointerList() {
     Initialize();
 }

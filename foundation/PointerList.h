@@ -23,11 +23,26 @@ class PointerListItr {
 public:
     PointerListItr(PNode* node = nullptr) : mNode(node) {}
 
-    void* operator*() const;
-    PointerListItr& operator++();
-    PointerListItr& operator--();
-    PointerListItr operator++(int);
-    PointerListItr operator--(int);
+    // Inline: every walk over a model's lists goes through these.
+    void* operator*() const { return mNode != nullptr ? const_cast<void*>(mNode->mData) : nullptr; }
+    PointerListItr& operator++() {
+        mNode = mNode->mNext;
+        return *this;
+    }
+    PointerListItr& operator--() {
+        mNode = mNode->mPrev;
+        return *this;
+    }
+    PointerListItr operator++(int) {
+        PointerListItr before = *this;
+        mNode = mNode->mNext;
+        return before;
+    }
+    PointerListItr operator--(int) {
+        PointerListItr before = *this;
+        mNode = mNode->mPrev;
+        return before;
+    }
     bool operator==(const PointerListItr& other) const { return mNode == other.mNode; }
     bool operator!=(const PointerListItr& other) const { return mNode != other.mNode; }
 
@@ -42,11 +57,25 @@ public:
     ConstPointerListItr(const PNode* node = nullptr) : mNode(node) {}
     ConstPointerListItr(const PointerListItr& other) : mNode(other.mNode) {}
 
-    void* operator*() const;
-    ConstPointerListItr& operator++();
-    ConstPointerListItr& operator--();
-    ConstPointerListItr operator++(int);
-    ConstPointerListItr operator--(int);
+    void* operator*() const { return mNode != nullptr ? const_cast<void*>(mNode->mData) : nullptr; }
+    ConstPointerListItr& operator++() {
+        mNode = mNode->mNext;
+        return *this;
+    }
+    ConstPointerListItr& operator--() {
+        mNode = mNode->mPrev;
+        return *this;
+    }
+    ConstPointerListItr operator++(int) {
+        ConstPointerListItr before = *this;
+        mNode = mNode->mNext;
+        return before;
+    }
+    ConstPointerListItr operator--(int) {
+        ConstPointerListItr before = *this;
+        mNode = mNode->mPrev;
+        return before;
+    }
     bool operator==(const ConstPointerListItr& other) const { return mNode == other.mNode; }
     bool operator!=(const ConstPointerListItr& other) const { return mNode != other.mNode; }
 
