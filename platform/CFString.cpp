@@ -225,8 +225,6 @@ char16_t Swap(char16_t u) {
     return static_cast<char16_t>((u >> 8) | (u << 8));
 }
 
-// Bytes in `encoding` -> UTF-16. Plain Unicode: a byte-order mark is honoured and dropped;
-// without one, external representations are big-endian and in-memory text is host order.
 // Plain UTF-16 bytes into `out`, which has room for n / 2 units: a byte-order mark decides the
 // order and is dropped; without one, an external representation is big-endian and other bytes
 // are in host order. False for an odd count.
@@ -253,6 +251,8 @@ bool DecodeUnicode(const UInt8* bytes, size_t n, bool external, char16_t* out, s
     return true;
 }
 
+// Bytes in `encoding` -> UTF-16. Plain Unicode: a byte-order mark is honoured and dropped;
+// without one, external representations are big-endian and in-memory text is host order.
 bool Decode(CFStringEncoding encoding, const UInt8* bytes, size_t n, bool external,
             std::u16string& out) {
     if (n > 0 && !bytes)
