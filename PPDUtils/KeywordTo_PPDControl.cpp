@@ -22,6 +22,46 @@ bool keywordLess(const KeywordTo_PPDControl::Entry& a, const KeywordTo_PPDContro
     return strcmp(a.first, b.first) < 0;
 }
 
+// A pair with the first 16 bytes of its keyword as two big-endian numbers (zero after the end
+// of the text): comparing the numbers orders the keywords as strcmp does as far as those bytes
+// go, without reaching into the keyword itself, which lies somewhere in the model's memory.
+struct SortKey {
+    uint64_t high;
+    uint64_t low;
+    KeywordTo_PPDControl::Entry entry;
+};
+
+SortKey KeyOf(const KeywordTo_PPDControl::Entry& entry) {
+    SortKey key{0, 0, entry};
+    if (entry.first != nullptr) {
+        unsigned char bytes[16] = {};
+        std::memcpy(bytes, entry.first, strnlen(entry.first, sizeof bytes));
+        for (int i = 0; i < 8; ++i) {
+            key.high = (key.high << 8) | bytes[i];
+            key.low = (key.low << 8) | bytes[8 + i];
+        }
+    }
+    return key;
+}
+
+bool KeyLess(const SortKey& a, const SortKey& b) {
+    if (a.entry.first == nullptr || b.entry.first == nullptr) {
+        return keywordLess(a.entry, b.entry);
+    }
+    if (a.high != b.high) {
+        return a.high < b.high;
+    }
+    if (a.low != b.low) {
+        return a.low < b.low;
+    }
+    // The first 16 bytes are the same: when they hold the end of one keyword they hold the end
+    // of both, and the keywords are equal; otherwise the rest decides.
+    if ((a.low & 0xFF) == 0) {
+        return false;
+    }
+    return strcmp(a.entry.first + 16, b.entry.first + 16) < 0;
+}
+
 }  // namespace
 
 KeywordTo_PPDControl::KeywordTo_PPDControl() : mEntries(), mSorted(true) {}
@@ -50,53 +90,6 @@ void KeywordTo_PPDControl::insert(const char* keyword, PPDXControl* control) {
     }
     mSorted = false;
 }
-
-namespace {
-
-// A pair with the first 16 bytes of its keyword as two big-endian numbers (zero after the end
-// of the text): comparing the numbers orders the keywords as strcmp does as far as those bytes
-// go, without reaching into the keyword itself, which lies somewhere in the model's memory.
-struct SortKey {
-    uint64_t high;
-    uint64_t low;
-    KeywordTo_PPDControl::Entry entry;
-};
-
-SortKey KeyOf(const KeywordTo_PPDControl::Entry& entry) {
-    SortKey key{0, 0, entry};
-    if (entry.first != nullptr) {
-        unsigned char bytes[16] = {};
-        std::memcpy(bytes, entry.first, strnlen(entry.first, sizeof bytes));
-        for (int i = 0; i < 8; ++i) {
-            key.high = (key.high << 8) | bytes[i];
-            key.low = (key.low << 8) | bytes[8 + i];
-        }
-    }
-    return key;
-}
-
-bool KeyLess(const SortKey& a, const SortKey& b) {
-    if (a.entry.first == nullptr) {
-        return false;
-    }
-    if (b.entry.first == nullptr) {
-        return true;
-    }
-    if (a.high != b.high) {
-        return a.high < b.high;
-    }
-    if (a.low != b.low) {
-        return a.low < b.low;
-    }
-    // The first 16 bytes are the same: when they hold the end of one keyword they hold the end
-    // of both, and the keywords are equal; otherwise the rest decides.
-    if ((a.low & 0xFF) == 0) {
-        return false;
-    }
-    return strcmp(a.entry.first + 16, b.entry.first + 16) < 0;
-}
-
-}  // namespace
 
 void KeywordTo_PPDControl::EndInsertion() {
     // std::sort is the introspective sort: unstable, equal keywords keep no defined order. The
