@@ -279,16 +279,22 @@ long PPDXControl::InjectedFeature(unsigned char* out, const char* value, unsigne
     }
     if (injected == nullptr) {
         injectedLength = 0;
-        if (mCode != nullptr && mCodeLength >= 1) {
-            unsigned char* block = nullptr;
-            long length = Inject(keyword, mCode, mCodeLength, value, block);
-            if (block != nullptr && length <= INT32_MAX) {
-                injected = block;
-                injectedLength = static_cast<int32_t>(length);
-            } else {
-                free(block);
-            }
-        }
+        InjectCode(keyword, value, injected, injectedLength);
     }
     return GeneratePSOutputData(out, injected, injectedLength, value, true);
+}
+
+void PPDXControl::InjectCode(const char* keyword, const char* value, unsigned char*& injected,
+                             int32_t& injectedLength) {
+    if (mCode == nullptr || mCodeLength < 1) {
+        return;
+    }
+    unsigned char* block = nullptr;
+    long length = Inject(keyword, mCode, mCodeLength, value, block);
+    if (block != nullptr && length <= INT32_MAX) {
+        injected = block;
+        injectedLength = static_cast<int32_t>(length);
+    } else {
+        free(block);
+    }
 }

@@ -83,6 +83,11 @@ public:
     // and wrapped by GeneratePSOutputData. Counts only when `out` is null.
     long InjectedFeature(unsigned char* out, const char* value, unsigned char*& injected,
                          int32_t& injectedLength);
+    // The control's code (when it has any) with `keyword`'s placeholder replaced by `value`,
+    // stored in `injected`/`injectedLength`; both are left as they are when there is no code,
+    // no memory, or the result is longer than 32 bits count.
+    void InjectCode(const char* keyword, const char* value, unsigned char*& injected,
+                    int32_t& injectedLength);
 
 protected:
     CNTL_TYPE mType;

@@ -201,14 +201,7 @@ long PPDXJobNote::PostScript(unsigned char* buffer) {
         memcpy(cut, text, cutLength);
         cut[cutLength] = '\0';
         if (mCode != nullptr && mCodeLength >= 1) {
-            unsigned char* injected = nullptr;
-            long length = Inject(keyword, mCode, mCodeLength, cut, injected);
-            if (injected != nullptr && length <= INT32_MAX) {
-                mNoteCode = injected;
-                mNoteCodeLength = static_cast<int32_t>(length);
-            } else {
-                free(injected);
-            }
+            InjectCode(keyword, cut, mNoteCode, mNoteCodeLength);
         } else {
             BuildPDLString(cut);
         }
