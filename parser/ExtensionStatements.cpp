@@ -103,16 +103,7 @@ PPDXErrorObj* ZEQPPD::ParseGroupName(PPDStream& stream) {
     if (!visible && !ParseHidden())
         return nullptr;
 
-    const __CFString* translation = ConvertText(translationText);
-    try {
-        AddGroupNameToList(name, translation, visible);
-    } catch (const std::bad_alloc&) {
-        if (translation != nullptr)
-            CFRelease(translation);
-        throw;
-    }
-    if (translation != nullptr)
-        CFRelease(translation);
+    AddConvertedGroupName(name, translationText, visible);
     return nullptr;
 }
 
@@ -218,6 +209,19 @@ PPDXErrorObj* ZEQPPD::ParseSpecialOption(PPDStream& stream) {
 }
 
 // ---- group-name work list ----
+
+void ZEQPPD::AddConvertedGroupName(const char* name, const char* translationText, bool visible) {
+    const __CFString* translation = ConvertText(translationText);
+    try {
+        AddGroupNameToList(name, translation, visible);
+    } catch (const std::bad_alloc&) {
+        if (translation != nullptr)
+            CFRelease(translation);
+        throw;
+    }
+    if (translation != nullptr)
+        CFRelease(translation);
+}
 
 void ZEQPPD::AddGroupNameToList(const char* name, const __CFString* translation, bool visible) {
     if (mGroups == nullptr || name == nullptr)

@@ -346,16 +346,7 @@ PPDXControl* ZEQPPD::PPDCreatePopupMenu(const char* groupName, const char* keywo
                                         CString* defaultOption) {
     PPDXGroup* group = nullptr;
     if (groupName != nullptr) {
-        const __CFString* groupText = ConvertText(groupName);
-        try {
-            AddGroupNameToList(groupName, groupText, true);
-        } catch (const std::bad_alloc&) {
-            if (groupText != nullptr)
-                CFRelease(groupText);
-            throw;
-        }
-        if (groupText != nullptr)
-            CFRelease(groupText);
+        AddConvertedGroupName(groupName, groupName, true);
         group = FindGroupAnywhere(groupName);
     }
     const __CFString* converted = ConvertText(translation);

@@ -118,6 +118,9 @@ public:
     PPDXErrorObj* ParseShortcut(PPDStream& stream);
     PPDXErrorObj* ParseSpecialOption(PPDStream& stream);
     void AddGroupNameToList(const char* name, const __CFString* translation, bool visible);
+    // AddGroupNameToList with the translation converted from the PPD's text (and released
+    // afterwards, also when a std::bad_alloc passes through).
+    void AddConvertedGroupName(const char* name, const char* translationText, bool visible);
     GroupName* FindGroupNameFromList(const char* name);
     void ClearStringList(PointerList& list);
     void ClearGroupNameList();
