@@ -70,8 +70,14 @@ __CFString* MutableStr(CFMutableStringRef s) {
 }
 
 // A new immutable string object holding a copy of the given units, in one heap block; null
-// when memory runs out.
+// when memory runs out. Every empty immutable string is the one constant empty string, as on
+// the Mac: a model holds tens of thousands of options without a translation.
 __CFString* NewString(const char16_t* units, size_t length, bool constant = false) {
+    if (length == 0 && !constant) {
+        static __CFString* const empty =
+            const_cast<__CFString*>(static_cast<const __CFString*>(CFSTR("")));
+        return empty;
+    }
     bool ascii = true;
     for (size_t i = 0; i < length; ++i) {
         if (units[i] >= 0x80) {
