@@ -314,7 +314,8 @@ OSErr TransferDescriptor(short refNum, long* count, const void* buffPtr, int* fd
 
 }  // namespace
 
-OSErr FSMakeFSSpec(short vRefNum, long dirID, ConstStr255Param fileName, FSSpec* spec) {
+static OSErr FSMakeFSSpecOrThrow(short vRefNum, long dirID, ConstStr255Param fileName,
+                                 FSSpec* spec) {
     if (spec == nullptr) {
         return paramErr;
     }
@@ -387,7 +388,7 @@ OSErr FSpCreate(const FSSpec* spec, OSType, OSType, ScriptCode) {
     return noErr;
 }
 
-OSErr FSpOpenDF(const FSSpec* spec, SInt8 permission, short* refNum) {
+static OSErr FSpOpenDFOrThrow(const FSSpec* spec, SInt8 permission, short* refNum) {
     if (refNum == nullptr) {
         return paramErr;
     }
@@ -449,7 +450,12 @@ OSErr FSpOpenDF(const FSSpec* spec, SInt8 permission, short* refNum) {
             close(fd);
             return tmfoErr;
         }
-        t.openFiles.push_back(fd);
+        try {
+            t.openFiles.push_back(fd);
+        } catch (const std::bad_alloc&) {
+            close(fd);
+            return memFullErr;
+        }
     } else {
         t.openFiles[slot] = fd;
     }
@@ -589,7 +595,7 @@ OSErr GetFPos(short refNum, long* filePos) {
     return noErr;
 }
 
-OSErr PBHGetFInfoSync(HParmBlkPtr paramBlock) {
+static OSErr PBHGetFInfoSyncOrThrow(HParmBlkPtr paramBlock) {
     if (paramBlock == nullptr) {
         return paramErr;
     }
@@ -651,7 +657,7 @@ OSStatus FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory) {
     }
 }
 
-OSStatus FSRefMakePath(const FSRef* ref, UInt8* path, UInt32 maxPathSize) {
+static OSStatus FSRefMakePathOrThrow(const FSRef* ref, UInt8* path, UInt32 maxPathSize) {
     std::string found;
     if (path == nullptr || !RefToPath(ref, found) || found.size() + 1 > maxPathSize) {
         return paramErr;
@@ -660,7 +666,7 @@ OSStatus FSRefMakePath(const FSRef* ref, UInt8* path, UInt32 maxPathSize) {
     return noErr;
 }
 
-OSErr FSpMakeFSRef(const FSSpec* source, FSRef* newRef) {
+static OSErr FSpMakeFSRefOrThrow(const FSSpec* source, FSRef* newRef) {
     if (newRef == nullptr) {
         return paramErr;
     }
@@ -680,8 +686,9 @@ OSErr FSpMakeFSRef(const FSSpec* source, FSRef* newRef) {
     return noErr;
 }
 
-OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalogInfo* catalogInfo,
-                       HFSUniStr255* outName, FSSpec* fsSpec, FSRef* parentRef) {
+static OSErr FSGetCatalogInfoOrThrow(const FSRef* ref, FSCatalogInfoBitmap whichInfo,
+                                     FSCatalogInfo* catalogInfo, HFSUniStr255* outName,
+                                     FSSpec* fsSpec, FSRef* parentRef) {
     std::string path;
     if (!RefToPath(ref, path)) {
         return paramErr;
@@ -788,4 +795,47 @@ Boolean CFURLGetFSRef(CFURLRef url, FSRef* fsRef) {
         return false;  // not a file URL, or a path too long for the platform
     }
     return FSPathMakeRef(path, fsRef, nullptr) == noErr;
+}
+
+// The calls above do their path work in standard strings and tables. Their callers are C
+// code: when those cannot grow, the call reports memFullErr instead of throwing through.
+namespace {
+template <typename Body>
+OSErr NoThrow(Body body) {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return memFullErr;
+    }
+}
+}  // namespace
+
+OSErr FSMakeFSSpec(short vRefNum, long dirID, ConstStr255Param fileName, FSSpec* spec) {
+    return NoThrow([&] { return FSMakeFSSpecOrThrow(vRefNum, dirID, fileName, spec); });
+}
+
+OSErr FSpOpenDF(const FSSpec* spec, SInt8 permission, short* refNum) {
+    return NoThrow([&] { return FSpOpenDFOrThrow(spec, permission, refNum); });
+}
+
+OSErr PBHGetFInfoSync(HParmBlkPtr paramBlock) {
+    const OSErr err = NoThrow([&] { return PBHGetFInfoSyncOrThrow(paramBlock); });
+    if (err == memFullErr && paramBlock != nullptr)
+        paramBlock->fileParam.ioResult = memFullErr;
+    return err;
+}
+
+OSStatus FSRefMakePath(const FSRef* ref, UInt8* path, UInt32 maxPathSize) {
+    return NoThrow([&] { return FSRefMakePathOrThrow(ref, path, maxPathSize); });
+}
+
+OSErr FSpMakeFSRef(const FSSpec* source, FSRef* newRef) {
+    return NoThrow([&] { return FSpMakeFSRefOrThrow(source, newRef); });
+}
+
+OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalogInfo* catalogInfo,
+                       HFSUniStr255* outName, FSSpec* fsSpec, FSRef* parentRef) {
+    return NoThrow([&] {
+        return FSGetCatalogInfoOrThrow(ref, whichInfo, catalogInfo, outName, fsSpec, parentRef);
+    });
 }

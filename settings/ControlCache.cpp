@@ -112,16 +112,21 @@ OSErr PPDXControl::Save(Settings& settings, const long& id) {
         result = AddCode(settings, kPostScript, id, mCode, mCodeLength);
     }
     if (result == noErr && !mControlFlags.Empty()) {
-        // Each flag followed by a bar: "Setup|Command|".
+        // Each flag followed by a bar: "Setup|Command|". A text that cannot grow fails the
+        // save with memFullErr.
         std::string text;
-        for (PointerListItr it = mControlFlags.Begin(); it != mControlFlags.End(); ++it) {
-            const CString* flag = static_cast<const CString*>(*it);
-            if (flag != nullptr && static_cast<const char*>(*flag) != nullptr) {
-                text += static_cast<const char*>(*flag);
+        try {
+            for (PointerListItr it = mControlFlags.Begin(); it != mControlFlags.End(); ++it) {
+                const CString* flag = static_cast<const CString*>(*it);
+                if (flag != nullptr && static_cast<const char*>(*flag) != nullptr) {
+                    text += static_cast<const char*>(*flag);
+                }
+                text += kFlagSeparator;
             }
-            text += kFlagSeparator;
+            result = AddText(settings, kControlFlags, id, text.c_str());
+        } catch (const std::bad_alloc&) {
+            result = memFullErr;
         }
-        result = AddText(settings, kControlFlags, id, text.c_str());
     }
     return result;
 }
