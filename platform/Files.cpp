@@ -50,6 +50,17 @@ OSErr ErrnoToOSErr(int error) {
     }
 }
 
+// The File Manager's callers are C code: a call whose path work in standard strings and tables
+// runs out of memory reports memFullErr instead of throwing through.
+template <typename Body>
+OSErr NoThrow(Body body) {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return memFullErr;
+    }
+}
+
 // Process-wide tables, guarded by one mutex.
 struct FileTables {
     std::mutex lock;
@@ -151,14 +162,8 @@ std::string SpecNameLocked(FileTables& t, int32_t dirID, const std::string& leaf
 OSErr SpecToPathOrThrow(const FSSpec* spec, std::string& path);
 
 // The POSIX path of the object an FSSpec names. The name may be empty (the directory itself).
-// The File Manager's callers are C code: running out of memory is memFullErr, never an
-// exception.
 OSErr SpecToPath(const FSSpec* spec, std::string& path) {
-    try {
-        return SpecToPathOrThrow(spec, path);
-    } catch (const std::bad_alloc&) {
-        return memFullErr;
-    }
+    return NoThrow([&] { return SpecToPathOrThrow(spec, path); });
 }
 
 OSErr SpecToPathOrThrow(const FSSpec* spec, std::string& path) {
@@ -636,9 +641,7 @@ OSStatus FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory) {
     if (path == nullptr || ref == nullptr || path[0] == 0) {
         return paramErr;
     }
-    // The path work is done in standard strings and tables; when they cannot grow the call
-    // reports memFullErr instead of throwing through this C interface.
-    try {
+    return NoThrow([&]() -> OSErr {
         // The directory part is made canonical and the leaf kept, as for an FSSpec.
         FSSpec spec;
         OSErr err = PathToSpec(reinterpret_cast<const char*>(path), 0, &spec);
@@ -652,9 +655,7 @@ OSStatus FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory) {
             *isDirectory = err == noErr && (info.nodeFlags & kFSNodeIsDirectoryMask) != 0;
         }
         return err;
-    } catch (const std::bad_alloc&) {
-        return memFullErr;
-    }
+    });
 }
 
 static OSStatus FSRefMakePathOrThrow(const FSRef* ref, UInt8* path, UInt32 maxPathSize) {
@@ -797,19 +798,7 @@ Boolean CFURLGetFSRef(CFURLRef url, FSRef* fsRef) {
     return FSPathMakeRef(path, fsRef, nullptr) == noErr;
 }
 
-// The calls above do their path work in standard strings and tables. Their callers are C
-// code: when those cannot grow, the call reports memFullErr instead of throwing through.
-namespace {
-template <typename Body>
-OSErr NoThrow(Body body) {
-    try {
-        return body();
-    } catch (const std::bad_alloc&) {
-        return memFullErr;
-    }
-}
-}  // namespace
-
+// The public calls that do path work in standard strings and tables (see NoThrow).
 OSErr FSMakeFSSpec(short vRefNum, long dirID, ConstStr255Param fileName, FSSpec* spec) {
     return NoThrow([&] { return FSMakeFSSpecOrThrow(vRefNum, dirID, fileName, spec); });
 }
