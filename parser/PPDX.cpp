@@ -2,6 +2,11 @@
 // PC-file-name check over the first 4096 bytes of the file.
 #include "parser/PPDX.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -24,6 +29,104 @@ const long kPCFileNameWindow = 32;         // bytes of the value the names are l
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
+
+// The bytes that end a run of the tokenizer: CR, LF, NUL and the delimiters. Up to three
+// delimiters (every caller's case) are compared sixteen bytes at a time where the processor
+// has SSE2; more, or another processor, go through a 256-bit set, byte by byte.
+class StopSet {
+public:
+    explicit StopSet(const char* delimiters) : mDelimiters(delimiters) {
+        char d[3] = {'\n', '\n', '\n'};
+        int count = 0;
+        if (delimiters != nullptr) {
+            for (; delimiters[count] != '\0'; ++count) {
+                if (delimiters[count] == '\r')
+                    mCRIsDelimiter = true;
+                if (count < 3)
+                    d[count] = delimiters[count];
+            }
+        }
+#ifdef __SSE2__
+        mVectorised = count <= 3;
+        mD0 = _mm_set1_epi8(d[0]);
+        mD1 = _mm_set1_epi8(d[1]);
+        mD2 = _mm_set1_epi8(d[2]);
+#else
+        (void)d;
+#endif
+    }
+
+    bool CRIsDelimiter() const {
+        return mCRIsDelimiter;
+    }
+
+    // The first byte of [p, end) in the set, or end.
+    const char* Scan(const char* p, const char* end) const {
+#ifdef __SSE2__
+        if (mVectorised)
+            return ScanBlocks(p, end);
+#endif
+        return ScanBytes(p, end);
+    }
+
+private:
+#ifdef __SSE2__
+    // Reads the aligned 16-byte blocks that hold [p, end). A block may reach before p or past
+    // end, but an aligned block never crosses into another page, so the read cannot fault; the
+    // bytes outside [p, end) are masked off before anything depends on them. The address
+    // sanitizer would take the read of a whole block for an overflow, so it is not told of it.
+    __attribute__((no_sanitize_address)) const char* ScanBlocks(const char* p,
+                                                                const char* end) const {
+        if (p >= end)
+            return end;
+        const uintptr_t first = reinterpret_cast<uintptr_t>(p);
+        const uintptr_t last = reinterpret_cast<uintptr_t>(end);
+        uintptr_t block = first & ~uintptr_t(15);
+        uint32_t mask = Matches(block) >> (first - block);
+        uintptr_t base = first;  // the address of the mask's bit 0
+        while (mask == 0) {
+            block += 16;
+            if (block >= last)
+                return end;
+            mask = Matches(block);
+            base = block;
+        }
+        const uintptr_t at = base + static_cast<uintptr_t>(__builtin_ctz(mask));
+        return at < last ? p + (at - first) : end;
+    }
+
+    __attribute__((no_sanitize_address)) uint32_t Matches(uintptr_t block) const {
+        const __m128i bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(block));
+        const __m128i ends = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')),
+                                                       _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'))),
+                                          _mm_cmpeq_epi8(bytes, _mm_setzero_si128()));
+        const __m128i delimiters =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, mD0), _mm_cmpeq_epi8(bytes, mD1)),
+                         _mm_cmpeq_epi8(bytes, mD2));
+        return static_cast<uint32_t>(_mm_movemask_epi8(_mm_or_si128(ends, delimiters)));
+    }
+#endif
+
+    const char* ScanBytes(const char* p, const char* end) const {
+        uint64_t bits[4] = {(uint64_t(1) << '\n') | (uint64_t(1) << '\r') | 1, 0, 0, 0};
+        for (const unsigned char* d = reinterpret_cast<const unsigned char*>(mDelimiters);
+             *d != '\0'; ++d)
+            bits[*d >> 6] |= uint64_t(1) << (*d & 63);
+        for (; p < end; ++p) {
+            const unsigned char u = static_cast<unsigned char>(*p);
+            if ((bits[u >> 6] >> (u & 63)) & 1)
+                break;
+        }
+        return p;
+    }
+
+    const char* mDelimiters;
+#ifdef __SSE2__
+    __m128i mD0, mD1, mD2;  // the delimiters, each over all sixteen bytes (LF where fewer)
+    bool mVectorised = true;
+#endif
+    bool mCRIsDelimiter = false;
+};
 
 // Replaces *slot by a copy of text; an allocation failure keeps the earlier value.
 void StoreString(CString*& slot, const char* text) {
@@ -236,21 +339,8 @@ bool PPDX::NextStreamLine(char* line) {
 bool PPDX::NextToken(PPDStream& stream, char* token, const char* delimiters, bool stripBlanks) {
     if (token == nullptr)
         return false;
-    // The bytes that end a run, as a 256-bit set: four words to clear rather than a table.
-    uint64_t stop[4] = {(uint64_t(1) << '\n') | (uint64_t(1) << '\r') | 1, 0, 0, 0};
-    bool crIsDelimiter = false;
-    if (delimiters != nullptr) {
-        for (const unsigned char* d = reinterpret_cast<const unsigned char*>(delimiters);
-             *d != '\0'; ++d) {
-            stop[*d >> 6] |= uint64_t(1) << (*d & 63);
-            if (*d == '\r')
-                crIsDelimiter = true;
-        }
-    }
-    auto stops = [&stop](char c) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        return (stop[u >> 6] >> (u & 63)) & 1;
-    };
+    const StopSet stop(delimiters);
+    const bool crIsDelimiter = stop.CRIsDelimiter();
 
     const char* const start = stream.Cursor();
     const char* p = start;
@@ -269,10 +359,8 @@ bool PPDX::NextToken(PPDStream& stream, char* token, const char* delimiters, boo
             ranOut = true;
             break;
         }
-        const char* q = p;
         const char* const runEnd = p + (room < avail ? room : avail);
-        while (q < runEnd && !stops(*q))
-            ++q;
+        const char* const q = stop.Scan(p, runEnd);
         std::memcpy(token + n, p, static_cast<size_t>(q - p));
         n += static_cast<size_t>(q - p);
         p = q;

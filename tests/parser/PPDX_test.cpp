@@ -100,6 +100,36 @@ TEST(PPDXTokenizer, Delimiters) {
     EXPECT_EQ(Token(longer.stream, nullptr), std::string(45, 'v'));
 }
 
+TEST(PPDXTokenizer, EveryAlignmentAndLength) {
+    // Tokens are scanned sixteen bytes at a time: a token that starts anywhere in a block, a
+    // stop at any place of it and a text that ends in mid-block give what a byte-by-byte
+    // reading gives. The bytes around the text are delimiters, but for the one right after it:
+    // a scan that looked outside the text would cut the token short or run on past its end.
+    // Four delimiters take the byte-by-byte path.
+    for (const char* delimiters : {":", "/:", " \t:", "/ \t:"}) {
+        const char stops[] = {'\n', '\r', '\0', delimiters[0]};
+        for (size_t start = 0; start < 16; ++start) {
+            for (size_t length = 1; length < 40; ++length) {
+                for (size_t stopAt = 0; stopAt <= length; ++stopAt) {
+                    std::string buffer(80, ':');
+                    for (size_t i = 0; i < length; ++i)
+                        buffer[start + i] = i % 5 == 4 ? '\xE9' : 'x';
+                    buffer[start + length] = 'y';
+                    if (stopAt < length)
+                        buffer[start + stopAt] = stops[(start + stopAt) % 4];
+                    PPDStream s(buffer.data() + start, static_cast<long>(length));
+                    const std::string expected =
+                        stopAt == 0 ? "<none>" : buffer.substr(start, stopAt);
+                    ASSERT_EQ(Token(s, delimiters), expected)
+                        << delimiters << " start " << start << " length " << length << " stop "
+                        << stopAt;
+                    EXPECT_EQ(s.Cursor(), buffer.data() + start + std::min(stopAt + 1, length));
+                }
+            }
+        }
+    }
+}
+
 TEST(PPDXTokenizer, LineEnds) {
     // CR LF: without CR among the delimiters the LF ends the token and the CR is dropped.
     Text crlf("abc\r\ndef\rghi\njkl");
