@@ -2,6 +2,8 @@
 // table of character pairs, and four characters back through four tables of shifted values.
 #include "platform/Base64.h"
 
+#include <immintrin.h>
+
 #include <array>
 #include <cstring>
 
@@ -49,6 +51,54 @@ char* EncodeTriples(const uint8_t* bytes, size_t triples, char* out) {
     return out;
 }
 
+// Thirty-two characters at a time with AVX2, for as long as they are all of the alphabet: the
+// high and low nibble of each character pick bit masks whose common bits mark a character
+// outside it, the high nibble (and '/') the offset from character to value, and two
+// multiply-adds pack four 6-bit values into three bytes. Returns where it stopped; `out`
+// advances by 24 bytes a block, and each block stores 32 (the caller leaves room).
+__attribute__((target("avx2"))) const uint8_t* DecodeBlocks(const uint8_t* p, const uint8_t* end,
+                                                            uint8_t*& out) {
+    const __m256i lowMasks =
+        _mm256_setr_epi8(0x15, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x13, 0x1A,
+                         0x1B, 0x1B, 0x1B, 0x1A, 0x15, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11,
+                         0x11, 0x11, 0x13, 0x1A, 0x1B, 0x1B, 0x1B, 0x1A);
+    const __m256i highMasks =
+        _mm256_setr_epi8(0x10, 0x10, 0x01, 0x02, 0x04, 0x08, 0x04, 0x08, 0x10, 0x10, 0x10, 0x10,
+                         0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x01, 0x02, 0x04, 0x08, 0x04, 0x08,
+                         0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10);
+    const __m256i offsets =
+        _mm256_setr_epi8(0, 16, 19, 4, -65, -65, -71, -71, 0, 0, 0, 0, 0, 0, 0, 0, 0, 16, 19, 4,
+                         -65, -65, -71, -71, 0, 0, 0, 0, 0, 0, 0, 0);
+    const __m256i slash = _mm256_set1_epi8(0x2F);
+    const __m256i pairWeights = _mm256_set1_epi32(0x01400140);
+    const __m256i wordWeights = _mm256_set1_epi32(0x00011000);
+    const __m256i byteOrder =
+        _mm256_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1, 2, 1, 0, 6, 5, 4,
+                         10, 9, 8, 14, 13, 12, -1, -1, -1, -1);
+    const __m256i laneOrder = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, -1, -1);
+    while (end - p >= 48) {
+        const __m256i text = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        const __m256i high = _mm256_and_si256(_mm256_srli_epi32(text, 4), slash);
+        const __m256i low = _mm256_and_si256(text, slash);
+        if (!_mm256_testz_si256(_mm256_shuffle_epi8(lowMasks, low),
+                                _mm256_shuffle_epi8(highMasks, high)))
+            break;
+        const __m256i isSlash = _mm256_cmpeq_epi8(text, slash);
+        const __m256i values =
+            _mm256_add_epi8(text, _mm256_shuffle_epi8(offsets, _mm256_add_epi8(isSlash, high)));
+        const __m256i pairs = _mm256_maddubs_epi16(values, pairWeights);
+        const __m256i words = _mm256_madd_epi16(pairs, wordWeights);
+        const __m256i packed =
+            _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(words, byteOrder), laneOrder);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), packed);
+        out += 24;
+        p += 32;
+    }
+    return p;
+}
+
+const bool kHaveAVX2 = __builtin_cpu_supports("avx2");
+
 }  // namespace
 
 size_t EncodedLinesLength(size_t length) {
@@ -82,7 +132,11 @@ bool Decode(const char* text, size_t length, uint8_t* out, size_t* written) {
     const uint8_t* const end = p + length;
     uint8_t* const start = out;
     for (;;) {
-        // Groups of four alphabet characters, the bulk of every line.
+        // Groups of four alphabet characters, the bulk of every line: first by blocks of
+        // thirty-two, which stop early enough that their wider stores stay in `out`'s bound
+        // (at least 48 characters left leave room for 36 bytes).
+        if (kHaveAVX2)
+            p = DecodeBlocks(p, end, out);
         while (end - p >= 4) {
             const uint32_t v = kFirst[p[0]] | kSecond[p[1]] | kThird[p[2]] | kFourth[p[3]];
             if (v & kInvalid)

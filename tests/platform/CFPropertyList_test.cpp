@@ -267,3 +267,46 @@ TEST(CFPropertyListTest, DataRootReadsLikeTheGeneralReader) {
     }
     EXPECT_EQ(read(head + "<data>SG*=</data></plist>"), "(null)");
 }
+
+// Long data goes through the decoder's wide path: every character outside the alphabet is
+// refused wherever it stands, and blanks anywhere read as the general reader reads them.
+TEST(CFPropertyListTest, LongDataRootChecksEveryCharacter) {
+    std::string bytes(3000, '\0');
+    uint32_t state = 12345;
+    for (char& c : bytes) {
+        state = state * 1103515245 + 12345;
+        c = static_cast<char>(state >> 16);
+    }
+    CFDataRef data = DataOf(bytes);
+    CFDataRef xmlData = CFPropertyListCreateXMLData(nullptr, data);
+    const std::string xml = TextOf(xmlData);
+    CFRelease(xmlData);
+    const size_t body = xml.find("<data>\n") + 7;
+    const size_t bodyEnd = xml.find("</data>");
+    auto read = [](const std::string& text) -> CFPropertyListRef {
+        CFDataRef d = DataOf(text);
+        CFPropertyListRef plist = CFPropertyListCreateFromXMLData(nullptr, d, 0, nullptr);
+        CFRelease(d);
+        return plist;
+    };
+    for (size_t at = body; at < bodyEnd; at += 37) {
+        if (xml[at] == '\n')
+            continue;
+        for (char bad :
+             {'*', '-', '_', '.', ':', '@', '[', '`', '{', '\x7F', '\x80', '\xC3', '\xFF'}) {
+            std::string broken = xml;
+            broken[at] = bad;
+            CFPropertyListRef plist = read(broken);
+            EXPECT_EQ(plist, nullptr) << "position " << at - body << " byte " << int(bad & 0xFF);
+            if (plist)
+                CFRelease(plist);
+        }
+        std::string spaced = xml;
+        spaced.insert(at, at % 2 ? " " : "\r\n\t");
+        CFPropertyListRef plist = read(spaced);
+        ASSERT_NE(plist, nullptr);
+        EXPECT_TRUE(CFEqual(plist, data)) << "position " << at - body;
+        CFRelease(plist);
+    }
+    CFRelease(data);
+}
