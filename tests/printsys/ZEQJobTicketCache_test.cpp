@@ -202,6 +202,11 @@ TEST_F(CacheTest, RestoredModelAnswersAsTheSavedOne) {
 TEST_F(CacheTest, PropertyPageCountAboveTenThousandIsRefused) {
     std::unique_ptr<ZEQPPD> parsed = Parse();
     ASSERT_TRUE(Save(parsed.get()));
+    // The rebuild takes no count above the number of items the cache holds: room for 10000.
+    RewriteCache([](Settings& s) {
+        for (long id = 1; id <= 10000; ++id)
+            s.Add(0x66696C6C, id, &id, sizeof id);  // 'fill'
+    });
     for (int32_t pages : {10001, 10000, 0x7FFFFFFF, -1}) {
         SCOPED_TRACE(pages);
         RewriteCache([&](Settings& s) {
