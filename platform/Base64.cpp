@@ -51,13 +51,13 @@ char* EncodeTriples(const uint8_t* bytes, size_t triples, char* out) {
     return out;
 }
 
-// Thirty-two characters at a time with AVX2, for as long as they are all of the alphabet: the
-// high and low nibble of each character pick bit masks whose common bits mark a character
-// outside it, the high nibble (and '/') the offset from character to value, and two
-// multiply-adds pack four 6-bit values into three bytes. Returns where it stopped; `out`
-// advances by 24 bytes a block, and each block stores 32 (the caller leaves room).
-__attribute__((target("avx2"))) const uint8_t* DecodeBlocks(const uint8_t* p, const uint8_t* end,
-                                                            uint8_t*& out) {
+// Thirty-two characters at a time with AVX2: the high and low nibble of each character pick
+// bit masks whose common bits mark a character outside the alphabet, the high nibble (and '/')
+// the offset from character to value, and two multiply-adds pack four 6-bit values into three
+// bytes. Stores 32 bytes at `out`, 24 of them the block's; false (the 24 bytes not to be used)
+// when a character is not of the alphabet.
+__attribute__((target("avx2"), always_inline)) inline bool DecodeBlock(const uint8_t* p,
+                                                                       uint8_t* out) {
     const __m256i lowMasks =
         _mm256_setr_epi8(0x15, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x13, 0x1A,
                          0x1B, 0x1B, 0x1B, 0x1A, 0x15, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11,
@@ -70,27 +70,41 @@ __attribute__((target("avx2"))) const uint8_t* DecodeBlocks(const uint8_t* p, co
         _mm256_setr_epi8(0, 16, 19, 4, -65, -65, -71, -71, 0, 0, 0, 0, 0, 0, 0, 0, 0, 16, 19, 4,
                          -65, -65, -71, -71, 0, 0, 0, 0, 0, 0, 0, 0);
     const __m256i slash = _mm256_set1_epi8(0x2F);
-    const __m256i pairWeights = _mm256_set1_epi32(0x01400140);
-    const __m256i wordWeights = _mm256_set1_epi32(0x00011000);
     const __m256i byteOrder =
         _mm256_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1, 2, 1, 0, 6, 5, 4,
                          10, 9, 8, 14, 13, 12, -1, -1, -1, -1);
-    const __m256i laneOrder = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, -1, -1);
-    while (end - p >= 48) {
-        const __m256i text = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-        const __m256i high = _mm256_and_si256(_mm256_srli_epi32(text, 4), slash);
-        const __m256i low = _mm256_and_si256(text, slash);
-        if (!_mm256_testz_si256(_mm256_shuffle_epi8(lowMasks, low),
-                                _mm256_shuffle_epi8(highMasks, high)))
-            break;
-        const __m256i isSlash = _mm256_cmpeq_epi8(text, slash);
-        const __m256i values =
-            _mm256_add_epi8(text, _mm256_shuffle_epi8(offsets, _mm256_add_epi8(isSlash, high)));
-        const __m256i pairs = _mm256_maddubs_epi16(values, pairWeights);
-        const __m256i words = _mm256_madd_epi16(pairs, wordWeights);
-        const __m256i packed =
-            _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(words, byteOrder), laneOrder);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), packed);
+    const __m256i text = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const __m256i high = _mm256_and_si256(_mm256_srli_epi32(text, 4), slash);
+    const __m256i low = _mm256_and_si256(text, slash);
+    if (!_mm256_testz_si256(_mm256_shuffle_epi8(lowMasks, low),
+                            _mm256_shuffle_epi8(highMasks, high)))
+        return false;
+    const __m256i isSlash = _mm256_cmpeq_epi8(text, slash);
+    const __m256i values =
+        _mm256_add_epi8(text, _mm256_shuffle_epi8(offsets, _mm256_add_epi8(isSlash, high)));
+    const __m256i pairs = _mm256_maddubs_epi16(values, _mm256_set1_epi32(0x01400140));
+    const __m256i words = _mm256_madd_epi16(pairs, _mm256_set1_epi32(0x00011000));
+    const __m256i packed = _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(words, byteOrder),
+                                                       _mm256_setr_epi32(0, 1, 2, 4, 5, 6, -1, -1));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), packed);
+    return true;
+}
+
+// Blocks for as long as the characters are all of the alphabet; returns where it stopped, with
+// `out` advanced past what was decoded. Whole lines of the writer's layout (76 characters and
+// a line feed) go in three blocks, the third overlapping the second by 20 characters, which
+// decode the same again. The stores reach 32 bytes past a block's start: both loops stop
+// early enough that they stay in the bound (48 characters left leave room for 33 bytes, 125
+// for 90).
+__attribute__((target("avx2"))) const uint8_t* DecodeBlocks(const uint8_t* p, const uint8_t* end,
+                                                            uint8_t*& out) {
+    constexpr size_t kLine = kLineChars + 1;
+    while (end - p >= static_cast<ptrdiff_t>(kLine + 48) && p[kLineChars] == '\n' &&
+           DecodeBlock(p, out) && DecodeBlock(p + 32, out + 24) && DecodeBlock(p + 44, out + 33)) {
+        out += kLineBytes;
+        p += kLine;
+    }
+    while (end - p >= 48 && DecodeBlock(p, out)) {
         out += 24;
         p += 32;
     }
@@ -132,9 +146,10 @@ bool Decode(const char* text, size_t length, uint8_t* out, size_t* written) {
     const uint8_t* const end = p + length;
     uint8_t* const start = out;
     for (;;) {
-        // Groups of four alphabet characters, the bulk of every line: first by blocks of
-        // thirty-two, which stop early enough that their wider stores stay in `out`'s bound
-        // (at least 48 characters left leave room for 36 bytes).
+        // Blanks, then groups of four alphabet characters, the bulk of every line: by blocks
+        // where the processor has them, from the start of a line.
+        while (p < end && IsBlank(*p))
+            ++p;
         if (kHaveAVX2)
             p = DecodeBlocks(p, end, out);
         while (end - p >= 4) {
@@ -147,6 +162,8 @@ bool Decode(const char* text, size_t length, uint8_t* out, size_t* written) {
             out += 3;
             p += 4;
         }
+        if (p < end && IsBlank(*p))
+            continue;
         // Otherwise one group, character by character: blanks between, or padding.
         uint8_t group[4];
         int count = 0;
