@@ -51,6 +51,13 @@ public:
         std::memcpy(mData + mSize, bytes, length);
         mSize += length;
     }
+    // `length` more bytes, left for the caller to fill; where they start.
+    UInt8* Extend(size_t length) {
+        Reserve(mSize + length);
+        UInt8* added = mData + mSize;
+        mSize += length;
+        return added;
+    }
     // Replaces `length` bytes at `at` (a valid range) by `newLength` bytes, which may lie in
     // this buffer.
     void Replace(size_t at, size_t length, const UInt8* newBytes, size_t newLength) {
@@ -151,6 +158,24 @@ bool RangeValid(const __CFData* d, CFRange r) {
 }
 
 }  // namespace
+
+CFMutableDataRef cfinternal::NewDataToFill(size_t length, UInt8** bytes) {
+    __CFData* d = NewData(nullptr, 0, true);
+    if (!d)
+        return nullptr;
+    try {
+        *bytes = length > 0 ? d->mBytes.Extend(length) : nullptr;
+    } catch (const std::bad_alloc&) {
+        delete d;
+        return nullptr;
+    }
+    return d;
+}
+
+void cfinternal::FreezeData(CFMutableDataRef data) {
+    if (cfinternal::IsA(data, kCFTypeIDData))
+        data->mMutable = false;
+}
 
 CFTypeID CFDataGetTypeID(void) {
     return kCFTypeIDData;

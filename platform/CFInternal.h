@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/CFBase.h"
+#include "platform/CFData.h"
 
 // Type numbers of the object kinds.
 enum : CFTypeID {
@@ -20,6 +21,7 @@ enum : CFTypeID {
     kCFTypeIDBoolean = 21,
     kCFTypeIDNumber = 22,
     kCFTypeIDURL = 29,
+    kCFTypeIDBundle = 31,
     kCFTypeIDUUID = 34,
     kCFTypeIDDate = 42,
     kCFTypeIDError = 43,
@@ -81,6 +83,11 @@ std::string Describe(CFTypeRef cf);
 CFStringRef StringFromUTF8(const std::string& utf8);
 // The UTF-8 form of a string (empty for null or a lone surrogate).
 std::string UTF8FromString(CFStringRef s);
+
+// A new mutable data object of `length` bytes, left for the caller to fill through *bytes;
+// null without memory. FreezeData makes such an object immutable before anyone else sees it.
+CFMutableDataRef NewDataToFill(size_t length, UInt8** bytes);
+void FreezeData(CFMutableDataRef data);
 
 // The callbacks of the kCFType... callback sets of arrays and dictionaries: retain, release,
 // compare and hash as CFRetain, CFRelease, CFEqual and CFHash do.

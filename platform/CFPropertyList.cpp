@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Base64.h"
 #include "platform/CFArray.h"
 #include "platform/CFDate.h"
 #include "platform/CFDictionary.h"
@@ -443,6 +444,89 @@ const char* CheckLeafText(const char* text, size_t length) {
     return nullptr;
 }
 
+// --- a root that is one data element ---
+//
+// A property list whose root is a data element (a settings cache of several megabytes, say)
+// is written and read here without a node tree: the base64 text goes straight from and into
+// the data object's bytes. The text is the same, byte for byte, as libplist writes.
+
+constexpr std::string_view kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+constexpr std::string_view kDocumentType =
+    "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">";
+constexpr std::string_view kPlistOpen = "<plist version=\"1.0\">";
+constexpr std::string_view kDataDocumentTail = "</data>\n</plist>\n";
+
+CFDataRef WriteDataDocument(CFDataRef data) {
+    const std::string_view head[] = {kDeclaration, "\n", kDocumentType, "\n",
+                                     kPlistOpen,   "\n", "<data>",      "\n"};
+    const size_t length = static_cast<size_t>(CFDataGetLength(data));
+    size_t size = base64::EncodedLinesLength(length) + kDataDocumentTail.size();
+    for (std::string_view part : head)
+        size += part.size();
+    UInt8* out = nullptr;
+    CFMutableDataRef xml = cfinternal::NewDataToFill(size, &out);
+    if (!xml)
+        return nullptr;
+    char* text = reinterpret_cast<char*>(out);
+    for (std::string_view part : head)
+        text = std::copy(part.begin(), part.end(), text);
+    text += base64::EncodeLines(CFDataGetBytePtr(data), length, text);
+    std::copy(kDataDocumentTail.begin(), kDataDocumentTail.end(), text);
+    cfinternal::FreezeData(xml);
+    return xml;
+}
+
+// Skips XML's blanks (space, tab, CR, LF) and then `expected`; false when the text does not
+// continue so.
+bool Expect(std::string_view& text, std::string_view expected) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r' ||
+                             text.front() == '\n'))
+        text.remove_prefix(1);
+    if (text.substr(0, expected.size()) != expected)
+        return false;
+    text.remove_prefix(expected.size());
+    return true;
+}
+
+// A document that is exactly the declaration, the document type, and a plist element holding
+// one data element of canonical base64, blanks between them allowed: true, with *result the
+// data (null when memory ran out). Anything else, including what would be an error, is left
+// to the general reader: false.
+bool ReadDataDocument(const char* bytes, size_t length, CFOptionFlags mutability,
+                      CFTypeRef* result) {
+    std::string_view text(bytes, length);
+    if (!Expect(text, kDeclaration) || !Expect(text, kDocumentType) || !Expect(text, kPlistOpen) ||
+        !Expect(text, "<data>"))
+        return false;
+    const size_t close = text.find('<');
+    if (close == std::string_view::npos)
+        return false;
+    const std::string_view body = text.substr(0, close);
+    text.remove_prefix(close);
+    if (!Expect(text, "</data>") || !Expect(text, "</plist>") || !Expect(text, ""))
+        return false;
+    if (!text.empty())
+        return false;
+    UInt8* out = nullptr;
+    CFMutableDataRef data =
+        cfinternal::NewDataToFill(base64::DecodedLengthBound(body.size()), &out);
+    if (!data) {
+        *result = nullptr;
+        return true;
+    }
+    size_t written = 0;
+    if (!base64::Decode(body.data(), body.size(), out, &written)) {
+        CFRelease(data);
+        return false;
+    }
+    CFDataSetLength(data, static_cast<CFIndex>(written));
+    if (mutability != kCFPropertyListMutableContainersAndLeaves)
+        cfinternal::FreezeData(data);
+    *result = data;
+    return true;
+}
+
 CFPropertyListRef Read(CFDataRef data, CFOptionFlags mutability, const char** error) {
     *error = nullptr;
     if (!cfinternal::IsA(data, kCFTypeIDData)) {
@@ -454,6 +538,12 @@ CFPropertyListRef Read(CFDataRef data, CFOptionFlags mutability, const char** er
     if (length == 0 || !bytes) {
         *error = "Property list data is empty";
         return nullptr;
+    }
+    CFTypeRef dataRoot = nullptr;
+    if (ReadDataDocument(bytes, length, mutability, &dataRoot)) {
+        if (!dataRoot)
+            *error = "Out of memory";
+        return dataRoot;
     }
     if (length >= 6 && std::memcmp(bytes, "bplist", 6) == 0) {
         *error = "Binary property lists are not supported";
@@ -497,6 +587,8 @@ CFPropertyListRef Read(CFDataRef data, CFOptionFlags mutability, const char** er
 }
 
 CFDataRef WriteXML(CFPropertyListRef propertyList) {
+    if (cfinternal::IsA(propertyList, kCFTypeIDData))
+        return WriteDataDocument(static_cast<CFDataRef>(propertyList));
     PlistHolder root;
     root.node = ToNode(propertyList, 0);
     if (!root.node)

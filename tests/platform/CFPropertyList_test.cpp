@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include <plist/plist.h>
+
 #include "platform/CoreFoundation.h"
 
 namespace {
@@ -193,4 +195,118 @@ TEST(CFPropertyListTest, DeepCopyFollowsMutability) {
     EXPECT_EQ(CFArrayGetCount(copy), 3);
     CFRelease(copy);
     CFRelease(array);
+}
+
+// A root that is one data element is written and read without libplist's node tree; the text
+// must stay what libplist writes, and whatever the short way cannot take must still get the
+// general reader's answer.
+TEST(CFPropertyListTest, DataRootMatchesLibplistAndRoundTrips) {
+    for (size_t n : {0u, 1u, 2u, 3u, 56u, 57u, 58u, 113u, 114u, 115u, 1000u, 65537u}) {
+        SCOPED_TRACE(n);
+        std::string bytes(n, '\0');
+        for (size_t i = 0; i < n; ++i)
+            bytes[i] = static_cast<char>(i * 131 + n);
+        plist_t node = plist_new_data(bytes.data(), n);
+        char* expected = nullptr;
+        uint32_t expectedLength = 0;
+        plist_to_xml(node, &expected, &expectedLength);
+        CFDataRef data = DataOf(bytes);
+        CFDataRef xml = CFPropertyListCreateXMLData(nullptr, data);
+        ASSERT_NE(xml, nullptr);
+        EXPECT_EQ(TextOf(xml), std::string(expected, expectedLength));
+        for (CFOptionFlags m :
+             {kCFPropertyListImmutable, kCFPropertyListMutableContainersAndLeaves}) {
+            CFPropertyListRef back = CFPropertyListCreateFromXMLData(nullptr, xml, m, nullptr);
+            ASSERT_NE(back, nullptr);
+            EXPECT_TRUE(CFEqual(back, data));
+            // Only mutable leaves can be changed.
+            UInt8* writable =
+                CFDataGetMutableBytePtr(static_cast<CFMutableDataRef>(const_cast<void*>(back)));
+            if (n > 0) {
+                EXPECT_EQ(writable != nullptr, m == kCFPropertyListMutableContainersAndLeaves);
+            }
+            CFRelease(back);
+        }
+        CFRelease(xml);
+        CFRelease(data);
+        plist_to_xml_free(expected);
+        plist_free(node);
+    }
+}
+
+TEST(CFPropertyListTest, DataRootReadsLikeTheGeneralReader) {
+    const std::string head =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST "
+        "1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n<plist version=\"1.0\">\n";
+    auto read = [](const std::string& xml) -> std::string {
+        CFDataRef data = DataOf(xml);
+        CFPropertyListRef plist = CFPropertyListCreateFromXMLData(nullptr, data, 0, nullptr);
+        CFRelease(data);
+        if (!plist)
+            return "(null)";
+        std::string out = CFGetTypeID(plist) == CFDataGetTypeID()
+                              ? TextOf(static_cast<CFDataRef>(plist))
+                              : "(not data)";
+        CFRelease(plist);
+        return out;
+    };
+    // Blanks anywhere between the groups, and between the elements.
+    EXPECT_EQ(read(head + "<data>\n\tSGVs bG8s\r\n IHdv cmxk\n</data>\n</plist>\n"),
+              "Hello, world");
+    EXPECT_EQ(read(head + "  <data>SGk=</data>   </plist>"), "Hi");
+    EXPECT_EQ(read(head + "<data>SA==\n\n</data></plist>"), "H");
+    EXPECT_EQ(read(head + "<data></data></plist>"), "");
+    // Whatever the short way does not take goes to the general reader, with its answer: the
+    // same document behind a comment (which only the general reader takes) reads the same.
+    for (const char* body :
+         {"<data>SGk=</data></plist>", "<data>SGk</data></plist>", "<data>S=k=</data></plist>",
+          "<data>SA==SGk=</data></plist>", "<data>SGk=</data>", "<data>SG*=</data></plist>",
+          "<data>SGk=", "<data>SGk=</data></plist><data/>", "<data>\vSGk=</data></plist>"}) {
+        SCOPED_TRACE(body);
+        EXPECT_EQ(read(head + body), read(head + "<!-- general -->" + body));
+    }
+    EXPECT_EQ(read(head + "<data>SG*=</data></plist>"), "(null)");
+}
+
+// Long data goes through the decoder's wide path: every character outside the alphabet is
+// refused wherever it stands, and blanks anywhere read as the general reader reads them.
+TEST(CFPropertyListTest, LongDataRootChecksEveryCharacter) {
+    std::string bytes(3000, '\0');
+    uint32_t state = 12345;
+    for (char& c : bytes) {
+        state = state * 1103515245 + 12345;
+        c = static_cast<char>(state >> 16);
+    }
+    CFDataRef data = DataOf(bytes);
+    CFDataRef xmlData = CFPropertyListCreateXMLData(nullptr, data);
+    const std::string xml = TextOf(xmlData);
+    CFRelease(xmlData);
+    const size_t body = xml.find("<data>\n") + 7;
+    const size_t bodyEnd = xml.find("</data>");
+    auto read = [](const std::string& text) -> CFPropertyListRef {
+        CFDataRef d = DataOf(text);
+        CFPropertyListRef plist = CFPropertyListCreateFromXMLData(nullptr, d, 0, nullptr);
+        CFRelease(d);
+        return plist;
+    };
+    for (size_t at = body; at < bodyEnd; at += 37) {
+        if (xml[at] == '\n')
+            continue;
+        for (char bad :
+             {'*', '-', '_', '.', ':', '@', '[', '`', '{', '\x7F', '\x80', '\xC3', '\xFF'}) {
+            std::string broken = xml;
+            broken[at] = bad;
+            CFPropertyListRef plist = read(broken);
+            EXPECT_EQ(plist, nullptr) << "position " << at - body << " byte " << int(bad & 0xFF);
+            if (plist)
+                CFRelease(plist);
+        }
+        std::string spaced = xml;
+        spaced.insert(at, at % 2 ? " " : "\r\n\t");
+        CFPropertyListRef plist = read(spaced);
+        ASSERT_NE(plist, nullptr);
+        EXPECT_TRUE(CFEqual(plist, data)) << "position " << at - body;
+        CFRelease(plist);
+    }
+    CFRelease(data);
 }
