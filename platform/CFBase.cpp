@@ -158,6 +158,9 @@ CFStringRef CFCopyTypeIDDescription(CFTypeID typeID) {
         case kCFTypeIDURL:
             name = "CFURL";
             break;
+        case kCFTypeIDBundle:
+            name = "CFBundle";
+            break;
         case kCFTypeIDUUID:
             name = "CFUUID";
             break;

@@ -20,6 +20,7 @@ enum : CFTypeID {
     kCFTypeIDBoolean = 21,
     kCFTypeIDNumber = 22,
     kCFTypeIDURL = 29,
+    kCFTypeIDBundle = 31,
     kCFTypeIDUUID = 34,
     kCFTypeIDDate = 42,
     kCFTypeIDError = 43,

@@ -1,0 +1,113 @@
+// Tests of the plug-in's bundle services: the cached bundle reference and its counts, the
+// "Contents" URL, and PDEBundle's look-up before and after it is given a bundle.
+#include <gtest/gtest.h>
+
+#include <limits.h>
+#include <stdlib.h>
+
+#include <string>
+
+#include "imageshift/PDEBundle.h"
+#include "platform/CoreFoundation.h"
+#include "tests/platform/LanguageEnvironment.h"
+#include "tests/platform/TempFolder.h"
+
+namespace {
+
+const CFStringRef kMainID = CFSTR("zeq.tests.ImageShiftTests");
+
+std::string Take(CFStringRef s) {
+    char buffer[1024];
+    std::string text = s && CFStringGetCString(s, buffer, sizeof buffer, kCFStringEncodingUTF8)
+                           ? buffer
+                           : "<null>";
+    if (s)
+        CFRelease(s);
+    return text;
+}
+
+std::string TakeURL(CFURLRef url) {
+    if (!url)
+        return "<null>";
+    CFStringRef text = CFURLGetString(url);
+    CFRetain(text);
+    CFRelease(url);
+    return Take(text);
+}
+
+std::string MainBundleURL() {
+    char resolved[PATH_MAX];
+    return std::string("file://") + (realpath(ZEQ_TEST_MAIN_BUNDLE, resolved) ? resolved : "?") +
+           "/";
+}
+
+}  // namespace
+
+TEST(PDEBundleTest, LocalizedTextNeedsABundle) {
+    // As at load time: no bundle has been given.
+    PDEBundle::mBundle = nullptr;
+    PDEBundle::mInit = false;
+    EXPECT_EQ(PDEBundle::GetLocalizedCFString(CFSTR("Yes"), nullptr), nullptr);
+
+    LanguageEnvironment environment("de");
+    CFBundleRef main = CFBundleGetMainBundle();
+    ASSERT_TRUE(CFEqual(CFBundleGetIdentifier(main), kMainID)) << "the tests run in their bundle";
+    EXPECT_EQ(Take(PDEBundle::GetLocalizedCFString(CFSTR("Yes"), main)), "Ja");
+    PDEBundle::InitBundle(main);
+    EXPECT_TRUE(PDEBundle::mInit);
+    EXPECT_EQ(PDEBundle::mBundle, main);
+    EXPECT_EQ(Take(PDEBundle::GetLocalizedCFString(CFSTR("No"), nullptr)), "Nein");
+    EXPECT_EQ(Take(PDEBundle::GetLocalizedCFString(CFSTR("Not a key"), nullptr)), "Not a key");
+
+    // A bundle passed in is used instead of the one given before.
+    TempFolder folder;
+    folder.Write("Other.plugin/Contents/Resources/de.lproj/Localizable.strings",
+                 "\"Yes\" = \"Jawohl\";");
+    CFURLRef url = CFURLCreateFromFileSystemRepresentation(
+        nullptr, reinterpret_cast<const UInt8*>((folder.Path() + "/Other.plugin").c_str()),
+        static_cast<CFIndex>(folder.Path().size() + 13), true);
+    CFBundleRef other = CFBundleCreate(nullptr, url);
+    CFRelease(url);
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(Take(PDEBundle::GetLocalizedCFString(CFSTR("Yes"), other)), "Jawohl");
+    EXPECT_EQ(Take(PDEBundle::GetLocalizedCFString(CFSTR("Yes"), nullptr)), "Ja");
+    CFRelease(other);
+}
+
+TEST(PDEBundleTest, CachedBundleAndContentsURL) {
+    MyFreeBundle(nullptr);
+    EXPECT_EQ(CreatePDEContentsURL(CFSTR("zeq.tests.Unknown")), nullptr);
+    EXPECT_EQ(MyGetBundle(CFSTR("zeq.tests.Unknown")), nullptr);  // caches nothing
+
+    // The first bundle found stays cached, whatever identifier comes later.
+    CFBundleRef main = MyGetBundle(kMainID);
+    ASSERT_EQ(main, CFBundleGetMainBundle());
+    EXPECT_EQ(MyGetBundle(CFSTR("zeq.tests.Unknown")), main);
+    EXPECT_EQ(TakeURL(CreatePDEContentsURL(CFSTR("zeq.tests.Unknown"))),
+              MainBundleURL() + "Contents/");
+    EXPECT_EQ(MyFreeBundle(kMainID), nullptr);
+    EXPECT_EQ(CreatePDEContentsURL(CFSTR("zeq.tests.Unknown")), nullptr);
+    EXPECT_EQ(MyFreeBundle(nullptr), nullptr);  // an empty cache is left alone
+
+    // The cache holds one reference of its own.
+    TempFolder folder;
+    folder.Write("Temp.plugin/Contents/Info.plist",
+                 "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleIdentifier"
+                 "</key><string>zeq.tests.Temp</string></dict></plist>");
+    const std::string path = folder.Path() + "/Temp.plugin";
+    CFURLRef url = CFURLCreateFromFileSystemRepresentation(
+        nullptr, reinterpret_cast<const UInt8*>(path.c_str()), static_cast<CFIndex>(path.size()),
+        true);
+    CFBundleRef temp = CFBundleCreate(nullptr, url);
+    CFRelease(url);
+    ASSERT_NE(temp, nullptr);
+    EXPECT_EQ(MyGetBundle(CFSTR("zeq.tests.Temp")), temp);
+    EXPECT_EQ(CFGetRetainCount(temp), 2);
+    char resolved[PATH_MAX];
+    ASSERT_NE(realpath(path.c_str(), resolved), nullptr);
+    EXPECT_EQ(TakeURL(CreatePDEContentsURL(nullptr)),
+              std::string("file://") + resolved + "/Contents/");
+    MyFreeBundle(nullptr);
+    EXPECT_EQ(CFGetRetainCount(temp), 1);
+    CFRelease(temp);
+}
