@@ -218,6 +218,23 @@ ControlActionUPP GetControlAction(ControlRef theControl);
 // when the control is disabled or hidden.
 ControlPartCode HandleControlClick(ControlRef inControl, Point inWhere, EventModifiers inModifiers,
                                    ControlActionUPP inAction);
+// Mac key codes and character codes of the keys that text controls handle.
+enum : SInt16 {
+    kBackspaceCharCode = 8,
+    kTabCharCode = 9,
+    kReturnCharCode = 13,
+    kLeftArrowCharCode = 28,
+    kRightArrowCharCode = 29,
+    kUpArrowCharCode = 30,
+    kDownArrowCharCode = 31,
+    kDeleteCharCode = 127,
+    kVK_Delete = 51,
+    kVK_LeftArrow = 123,
+    kVK_RightArrow = 124,
+    kVK_DownArrow = 125,
+    kVK_UpArrow = 126,
+};
+
 // The standard handling of a key typed in the control: its key filter first (a blocked key is
 // lost); then an edit text inserts the character over the selection, or for backspace (8),
 // forward delete (127), left (28) and right (29) arrows edits or moves the caret; a locked

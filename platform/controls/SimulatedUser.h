@@ -10,23 +10,6 @@
 #include "platform/controls/Controls.h"
 #include "platform/controls/HeadlessBackend.h"
 
-// Mac key codes and character codes of the keys the simulated person presses.
-enum : SInt16 {
-    kBackspaceCharCode = 8,
-    kTabCharCode = 9,
-    kReturnCharCode = 13,
-    kLeftArrowCharCode = 28,
-    kRightArrowCharCode = 29,
-    kUpArrowCharCode = 30,
-    kDownArrowCharCode = 31,
-    kDeleteCharCode = 127,
-    kVK_Delete = 51,
-    kVK_LeftArrow = 123,
-    kVK_RightArrow = 124,
-    kVK_DownArrow = 125,
-    kVK_UpArrow = 126,
-};
-
 class SimulatedUser {
 public:
     // The person works in `window` (the window holding the panel).
