@@ -3,6 +3,7 @@
 #include "foundation/CString.h"
 
 #include <cctype>
+#include <climits>
 #include <cstring>
 #include <new>
 
@@ -42,6 +43,13 @@ char* lowerCopy(const char* text) {
     return copy;
 }
 
+// Bytes that hold any text of `text`'s length in `encoding`, with the NUL: up to three bytes
+// per UTF-16 unit in UTF-8, the system encoding here. 0 when that cannot be said.
+CFIndex ConversionCapacity(CFStringRef text, CFStringEncoding encoding) {
+    const CFIndex most = CFStringGetMaximumSizeForEncoding(CFStringGetLength(text), encoding);
+    return most >= 0 && most < LONG_MAX ? most + 1 : 0;
+}
+
 }  // namespace
 
 CString::CString() {
@@ -63,13 +71,13 @@ CString::CString(CFStringRef text) {
     if (text == nullptr) {
         return;
     }
-    CFIndex units = CFStringGetLength(text);
-    CFIndex capacity = 2 * units + 1;
-    char* block = bufferBlock(static_cast<size_t>(capacity));
+    const CFStringEncoding encoding = CFStringGetSystemEncoding();
+    const CFIndex capacity = ConversionCapacity(text, encoding);
+    char* block = capacity > 0 ? bufferBlock(static_cast<size_t>(capacity)) : nullptr;
     if (block == nullptr) {
         return;
     }
-    if (!CFStringGetCString(text, block, capacity, CFStringGetSystemEncoding())) {
+    if (!CFStringGetCString(text, block, capacity, encoding)) {
         dropBlock(block);
         return;
     }
@@ -95,11 +103,11 @@ CString& CString::operator=(CFStringRef text) {
     char* temp = nullptr;
     bool converted = false;
     if (text != nullptr) {
-        CFIndex capacity = CFStringGetLength(text) + 1;
-        temp = newBlock(static_cast<size_t>(capacity));
+        const auto encoding = static_cast<CFStringEncoding>(GetApplicationTextEncoding());
+        const CFIndex capacity = ConversionCapacity(text, encoding);
+        temp = capacity > 0 ? newBlock(static_cast<size_t>(capacity)) : nullptr;
         if (temp != nullptr) {
-            converted = CFStringGetCString(
-                text, temp, capacity, static_cast<CFStringEncoding>(GetApplicationTextEncoding()));
+            converted = CFStringGetCString(text, temp, capacity, encoding);
         }
     }
     SetBuffer(converted ? temp : "");

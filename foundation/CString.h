@@ -16,14 +16,14 @@ public:
     CString();
     CString(const char* text);
     CString(const CString& other);
-    // Converts in the system encoding into a block of 2 x (UTF-16 units) + 1 bytes; on a
-    // failed conversion the string is left without a buffer.
+    // Converts in the system encoding (UTF-8: up to three bytes per UTF-16 unit) into a block
+    // sized for that encoding; on a failed conversion the string is left without a buffer.
     explicit CString(CFStringRef text);
     virtual ~CString();
 
     CString& operator=(const char* text);
     CString& operator=(const CString& other);
-    // Converts in the application text encoding into a block of (UTF-16 units + 1) bytes; a
+    // Converts in the application text encoding through a block sized for that encoding; a
     // null CFString or a failed conversion makes the text "".
     CString& operator=(CFStringRef text);
 

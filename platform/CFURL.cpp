@@ -3,10 +3,12 @@
 #include "platform/CFURL.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -419,6 +421,29 @@ SInt32 ErrorFromErrno(int err) {
     }
 }
 
+// Writes all of `data` to fd and closes it; false with the error otherwise (fd closed).
+bool WriteAndClose(int fd, CFDataRef data, SInt32* errorCode) {
+    const UInt8* p = CFDataGetBytePtr(data);
+    size_t left = static_cast<size_t>(CFDataGetLength(data));
+    while (left > 0) {
+        const ssize_t put = write(fd, p, left);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0) {
+            *errorCode = put < 0 ? ErrorFromErrno(errno) : SInt32{kCFURLUnknownError};
+            close(fd);
+            return false;
+        }
+        p += put;
+        left -= static_cast<size_t>(put);
+    }
+    if (close(fd) != 0) {
+        *errorCode = ErrorFromErrno(errno);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 Boolean CFURLCreateDataAndPropertiesFromResource(CFAllocatorRef alloc, CFURLRef url,
@@ -506,22 +531,67 @@ Boolean CFURLWriteDataAndPropertiesToResource(CFURLRef url, CFDataRef dataToWrit
         *errorCode = ErrorFromErrno(errno);
         return false;
     }
-    const UInt8* p = CFDataGetBytePtr(dataToWrite);
-    size_t left = static_cast<size_t>(CFDataGetLength(dataToWrite));
-    while (left > 0) {
-        const ssize_t put = write(fd, p, left);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0) {
+    return WriteAndClose(fd, dataToWrite, errorCode);
+}
+
+Boolean ZEQURLWriteDataReplacing(CFURLRef url, CFDataRef dataToWrite, SInt32 mode,
+                                 SInt32* errorCode) {
+    SInt32 scratch;
+    if (!errorCode)
+        errorCode = &scratch;
+    *errorCode = 0;
+    const __CFURL* u = Url(url);
+    if (!u || u->mIsDirectory) {
+        *errorCode = kCFURLImproperArgumentsError;
+        return false;
+    }
+    if (!u->mIsFile) {
+        *errorCode = kCFURLUnknownSchemeError;
+        return false;
+    }
+    const std::string path = AbsolutePath(u);
+    const size_t slash = path.rfind('/');
+    // The private file: a hidden name beside the target, made with O_EXCL | O_NOFOLLOW so that
+    // nothing planted in the folder is opened in its place; readable only by its owner until
+    // it has its mode.
+    std::string temp = path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".";
+    const size_t stem = temp.size();
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        uint64_t bits = 0;
+        if (getrandom(&bits, sizeof bits, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bits))
+            bits = static_cast<uint64_t>(getpid()) * 1000003u + static_cast<uint64_t>(attempt);
+        char suffix[17];
+        snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(bits));
+        temp.replace(stem, std::string::npos, suffix);
+        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                  mode == kZEQModeFromUmask ? 0666 : 0600);
+        if (fd < 0 && errno != EEXIST) {
             *errorCode = ErrorFromErrno(errno);
-            close(fd);
             return false;
         }
-        p += put;
-        left -= static_cast<size_t>(put);
     }
-    if (close(fd) != 0) {
+    if (fd < 0) {
+        *errorCode = kCFURLUnknownError;
+        return false;
+    }
+    // fchmod acts on the file just made, whatever the process's umask.
+    if (mode != kZEQModeFromUmask && fchmod(fd, static_cast<mode_t>(mode) & 07777) != 0) {
         *errorCode = ErrorFromErrno(errno);
+        close(fd);
+        unlink(temp.c_str());
+        return false;
+    }
+    if (!WriteAndClose(fd, dataToWrite, errorCode)) {
+        unlink(temp.c_str());
+        return false;
+    }
+    // rename() replaces the name itself, never following a link there. In a sticky folder
+    // such as /tmp it refuses to replace another user's file or link (EPERM): the write fails
+    // and what was there stays.
+    if (rename(temp.c_str(), path.c_str()) != 0) {
+        *errorCode = ErrorFromErrno(errno);
+        unlink(temp.c_str());
         return false;
     }
     return true;

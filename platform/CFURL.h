@@ -64,3 +64,14 @@ Boolean CFURLCreateDataAndPropertiesFromResource(CFAllocatorRef alloc, CFURLRef 
                                                  CFArrayRef desiredProperties, SInt32* errorCode);
 Boolean CFURLWriteDataAndPropertiesToResource(CFURLRef url, CFDataRef dataToWrite,
                                               CFDictionaryRef propertiesToWrite, SInt32* errorCode);
+
+// Not a platform call: writes a file URL's bytes safely where others may plant files (/tmp).
+// The bytes go to a new private file in the same folder, which gets `mode` (exactly, whatever
+// the umask; kZEQModeFromUmask for 0666 less the umask, as for a newly created file) and is
+// then renamed over the URL's name. So the file appears complete or not at all, and a file or
+// link found under the name is replaced, never followed or written through; a name that
+// cannot be replaced (another user's, in a sticky folder) leaves it alone and fails with a
+// CFURLError in errorCode.
+enum : SInt32 { kZEQModeFromUmask = -1 };
+Boolean ZEQURLWriteDataReplacing(CFURLRef url, CFDataRef dataToWrite, SInt32 mode,
+                                 SInt32* errorCode);

@@ -12,6 +12,8 @@ enum : OSErr {
     gestaltDupSelectorErr = -5552,    // NewGestaltValue on a selector already registered
 };
 
+// Gestalt: paramErr for a null response. Replace and Delete: gestaltUndefSelectorErr when
+// nothing is registered under the selector.
 OSErr Gestalt(OSType selector, GestaltValue* response);
 OSErr NewGestaltValue(OSType selector, GestaltValue newValue);
 OSErr ReplaceGestaltValue(OSType selector, GestaltValue replacementValue);

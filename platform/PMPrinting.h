@@ -27,7 +27,8 @@ enum : OSStatus {
     kPMInvalidFile = -30898,          // a ticket file that cannot be read or is not a ticket
 };
 
-// Only a ticket's top level is kept; the node indexes of the get calls must be kPMTopLevel.
+// Only a ticket's top level is kept; the node indexes of the get calls must be kPMTopLevel
+// (paramErr otherwise).
 enum : UInt32 { kPMTopLevel = 0 };
 enum : Boolean { kPMUnlocked = 0, kPMLocked = 1 };
 
@@ -44,7 +45,8 @@ enum : Boolean { kPMUnlocked = 0, kPMLocked = 1 };
 // A new session without printer or data; released with PMRelease.
 OSStatus PMCreateSession(PMPrintSession* session);
 // Session data: a Core Foundation object under a name. The get does not retain (the value
-// belongs to the session); the set retains the new value and releases the one it replaces.
+// belongs to the session); the set retains the new value and releases the one it replaces
+// (a null value removes the entry).
 OSStatus PMSessionGetDataFromSession(PMPrintSession session, CFStringRef key, CFTypeRef* data);
 OSStatus PMSessionSetDataInSession(PMPrintSession session, CFStringRef key, CFTypeRef data);
 // The current printer (belongs to the session); kPMInvalidPrinter when there is none.
@@ -113,7 +115,8 @@ OSStatus PMTicketSetSInt32(PMTicketRef ticket, CFStringRef clientID, CFStringRef
                            Boolean locked);
 OSStatus PMTicketSetBoolean(PMTicketRef ticket, CFStringRef clientID, CFStringRef key, Boolean value,
                             Boolean locked);
-// Removes the item; kPMKeyNotFound when there is none.
+// Removes the item; kPMKeyNotFound when there is none, kPMItemIsLocked for a locked item (the
+// call names no client, so it cannot be the lock's owner).
 OSStatus PMTicketReleaseItem(PMTicketRef ticket, CFStringRef key);
 // The keys of the top level, in no particular order (a new array the caller releases).
 OSStatus PMTicketCopyKeys(PMTicketRef ticket, CFArrayRef* keys);
@@ -126,5 +129,6 @@ OSStatus PMTicketGetItemAttributes(PMTicketRef ticket, CFStringRef key, CFString
 // everything and answers damaged or hostile input with kPMInvalidFile, never a crash.
 OSStatus PMTicketToXML(PMTicketRef ticket, CFDataRef* xmlData);
 OSStatus PMXMLToTicket(CFDataRef xmlData, PMTicketRef* ticket);
+// The file is replaced whole (a private file renamed into place), with 0666 less the umask.
 OSStatus PMTicketWriteXMLToFile(PMTicketRef ticket, const char* path);
 OSStatus PMTicketReadXMLFromFile(PMTicketRef* ticket, const char* path);

@@ -146,6 +146,23 @@ TEST(CString, CFStringConversions) {
     CFRelease(bad);
 }
 
+TEST(CString, NonAsciiTextSurvivesBothConversions) {
+    // UTF-8 takes two bytes for é, three for € and for each Japanese character.
+    for (const char* text : {"héllo", "€ 12,50", "日本語のプリンター", "a€é日"}) {
+        SCOPED_TRACE(text);
+        CFStringRef cf = CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8);
+        ASSERT_NE(cf, nullptr);
+        CString constructed(cf);
+        EXPECT_STREQ(constructed, text);
+        EXPECT_EQ(constructed.Size(), strlen(text));
+        CString assigned("old");
+        assigned = cf;
+        EXPECT_STREQ(assigned, text);
+        EXPECT_EQ(assigned.Size(), strlen(text));
+        CFRelease(cf);
+    }
+}
+
 TEST(StringHelpers, NumbersAndPascalStrings) {
     char out[256];
     EXPECT_STREQ(num2String(-42, out), "-42");
