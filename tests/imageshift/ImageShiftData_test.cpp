@@ -196,7 +196,7 @@ TEST(ImageShiftData, PostScriptForEachEnableAndAlignState) {
     d.mAlign = true;
     std::vector<std::string> expected = head;
     expected.insert(expected.end(), {"-9 *QWImageAlign", "81 /isAlign true def", "81 /isFX 150 def",
-                                     "81 /isFY -200 def"});
+                                     "81 /isFY -199 def"});
     EXPECT_EQ(Output(d), expected);
 
     d.mAlign = false;
@@ -327,7 +327,7 @@ TEST(ImageShiftData, SettingsWrittenAndRestored) {
     EXPECT_EQ(r.mPanelUnits, kUnitsPoints);  // the panel's units and the default stay
     EXPECT_EQ(r.mDefaultUnitsIndex, kUnitsPoints);
     EXPECT_EQ(Texts(r.mOffsetString),
-              (std::vector<std::string>{" 0.25", " 0.00", " 0.00", "-1.00"}));
+              (std::vector<std::string>{" 0.25", "0", "0", "-1.00"}));
 
     // A ticket with only some keys changes only those fields; an unchecked unit is kept.
     TestSession partial;

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -104,6 +106,9 @@ TEST_P(PanelScenario, Runs) {
         errorText += FormatScriptError(e) + "\n";
     ASSERT_TRUE(ran) << errorText;
 
+    // ZEQ_PRINT_DUMPS=1 shows the states, for writing the expectations of a new script.
+    if (std::getenv("ZEQ_PRINT_DUMPS") != nullptr)
+        std::cout << out.str();
     std::vector<std::string> dumps;
     std::istringstream lines(out.str());
     for (std::string line; std::getline(lines, line);)
