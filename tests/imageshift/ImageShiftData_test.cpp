@@ -326,8 +326,7 @@ TEST(ImageShiftData, SettingsWrittenAndRestored) {
     EXPECT_EQ(r.mUnitsIndex, kUnitsInches);
     EXPECT_EQ(r.mPanelUnits, kUnitsPoints);  // the panel's units and the default stay
     EXPECT_EQ(r.mDefaultUnitsIndex, kUnitsPoints);
-    EXPECT_EQ(Texts(r.mOffsetString),
-              (std::vector<std::string>{" 0.25", "0", "0", "-1.00"}));
+    EXPECT_EQ(Texts(r.mOffsetString), (std::vector<std::string>{" 0.25", "0", "0", "-1.00"}));
 
     // A ticket with only some keys changes only those fields; an unchecked unit is kept.
     TestSession partial;

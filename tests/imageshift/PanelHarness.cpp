@@ -13,9 +13,10 @@ CFBundleRef TestBundle() {
     return bundle;
 }
 
-PanelHarness::PanelHarness(const std::string& ppdPath, bool portrait, const char* language)
+PanelHarness::PanelHarness(const std::string& ppdPath, bool portrait, const char* language,
+                           HeadlessBackend& backend)
     : mLanguage(language),
-      mBackend(HeadlessBackend::Default()),
+      mBackend(backend),
       mPPD(ParsePPD(ppdPath)),
       mUser(mBackend),
       mScript(mUser) {
@@ -80,9 +81,9 @@ void PanelHarness::SetOrientation(bool portrait) {
 std::string PanelHarness::Text(SInt32 number) const {
     CFStringRef text = nullptr;
     ControlRef control = Control(number);
-    if (control == nullptr || GetControlData(control, kControlEntireControl,
-                                             kControlEditTextCFStringTag, sizeof text, &text,
-                                             nullptr) != noErr)
+    if (control == nullptr ||
+        GetControlData(control, kControlEntireControl, kControlEditTextCFStringTag, sizeof text,
+                       &text, nullptr) != noErr)
         return "<none>";
     std::string utf8 = Utf8(text);
     CFRelease(text);

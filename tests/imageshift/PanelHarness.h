@@ -26,7 +26,8 @@ public:
     // The pane is 525 × 200 at the window's origin; the Print button lies below it. The
     // texts are in `language` while the harness lives.
     explicit PanelHarness(const std::string& ppdPath, bool portrait = true,
-                          const char* language = "en");
+                          const char* language = "en",
+                          HeadlessBackend& backend = HeadlessBackend::Default());
     ~PanelHarness();
     PanelHarness(const PanelHarness&) = delete;
     PanelHarness& operator=(const PanelHarness&) = delete;

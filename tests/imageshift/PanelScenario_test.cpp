@@ -1,7 +1,7 @@
 // Scenario scripts of the panel: each file of tests/data/imageshift-scenarios drives the
 // simulated person over the panel. Lines "#! ppd FILE" and "#! orientation landscape" set the
-// scene ("#! language de" the language of the texts); the "#>" lines after a dump hold the state expected there (the keys given must match,
-// objects compared key by key, everything else exactly).
+// scene ("#! language de" the language of the texts); the "#>" lines after a dump hold the state
+// expected there (the keys given must match, objects compared key by key, everything else exactly).
 #include <gtest/gtest.h>
 
 #include <algorithm>
