@@ -28,9 +28,11 @@ struct ParseState {
     std::vector<UIObject*> objects;  // open objects, innermost last
     std::string propertyName;
     std::string propertyText;
-    // Packing properties arrive after the child's object has closed.
-    UIObject* lastChildObject = nullptr;
+    // The object of each open <child> (null until it comes): packing properties arrive
+    // after that object has closed.
+    std::vector<UIObject*> childObjects;
     size_t objectCount = 0;
+    bool started = false;  // <interface> was seen
 };
 
 const char* Attribute(const gchar** names, const gchar** values, const char* wanted) {
@@ -67,6 +69,11 @@ void StartElement(GMarkupParseContext*, const gchar* element, const gchar** name
                 Fail(error, "the file is not a GtkBuilder interface (<interface> expected)");
                 return;
             }
+            if (state->started) {
+                Fail(error, "a second <interface>");
+                return;
+            }
+            state->started = true;
             state->frames.push_back(Frame::Interface);
             return;
         }
@@ -97,24 +104,24 @@ void StartElement(GMarkupParseContext*, const gchar* element, const gchar** name
             if (parent == Frame::Interface) {
                 state->topLevel->push_back(std::move(object));
             } else {
-                if (state->objects.empty() || state->lastChildObject != nullptr) {
+                if (state->objects.empty() || state->childObjects.back() != nullptr) {
                     Fail(error, "a child holds one object");
                     return;
                 }
                 state->objects.back()->children.push_back(std::move(object));
-                state->lastChildObject = raw;
+                state->childObjects.back() = raw;
             }
             state->objects.push_back(raw);
             state->frames.push_back(Frame::Object);
             return;
         }
         if (name == "child" && parent == Frame::Object) {
-            state->lastChildObject = nullptr;
+            state->childObjects.push_back(nullptr);
             state->frames.push_back(Frame::Child);
             return;
         }
         if (name == "packing" && parent == Frame::Child) {
-            if (state->lastChildObject == nullptr) {
+            if (state->childObjects.back() == nullptr) {
                 Fail(error, "packing before the child's object");
                 return;
             }
@@ -150,13 +157,13 @@ void EndElement(GMarkupParseContext*, const gchar*, gpointer data, GError** erro
                 state->objects.pop_back();
                 break;
             case Frame::Child:
-                state->lastChildObject = nullptr;
+                state->childObjects.pop_back();
                 break;
             case Frame::Property:
                 state->objects.back()->properties[state->propertyName] = state->propertyText;
                 break;
             case Frame::PackingProperty:
-                state->lastChildObject->packing[state->propertyName] = state->propertyText;
+                state->childObjects.back()->packing[state->propertyName] = state->propertyText;
                 break;
             default:
                 break;
@@ -476,7 +483,7 @@ std::unique_ptr<InterfaceFile> InterfaceFile::Parse(std::string_view text, std::
         *error = "the file is too large";
         return nullptr;
     }
-    ParseState state{&file->mObjects, {}, {}, {}, {}, nullptr, 0};
+    ParseState state{&file->mObjects, {}, {}, {}, {}, {}, 0, false};
     GMarkupParser parser{StartElement, EndElement, Text, nullptr, nullptr};
     GMarkupParseContext* context =
         g_markup_parse_context_new(&parser, GMarkupParseFlags(0), &state, nullptr);
@@ -484,7 +491,7 @@ std::unique_ptr<InterfaceFile> InterfaceFile::Parse(std::string_view text, std::
     bool ok = g_markup_parse_context_parse(context, text.data(), static_cast<gssize>(text.size()),
                                            &gerror) &&
               g_markup_parse_context_end_parse(context, &gerror);
-    if (ok && state.frames.empty()) {
+    if (ok && !state.started) {
         g_set_error_literal(&gerror, G_MARKUP_ERROR, G_MARKUP_ERROR_EMPTY, "the file is empty");
         ok = false;
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/CFURL.h"
+#include "platform/MacMemory.h"
 #include "platform/controls/CarbonTypes.h"
 
 typedef struct ComponentInstanceRecord* ComponentInstance;
