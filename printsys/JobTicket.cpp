@@ -58,12 +58,9 @@ JobTicket::~JobTicket() {
 OSStatus JobTicket::Get(CFStringRef key, long& value) {
     CFTypeRef data = nullptr;
     mLastError = PMSessionGetDataFromSession(mSession, key, &data);
-    if (mLastError == noErr) {
-        // Data that is not a 32-bit number holds no ticket reference: as good as none.
-        if (!SessionNumber(data, value) || value == 0) {
-            mLastError = kNoSessionEntry;
-        }
-    } else if (mLastError == kPMNoSuchEntry) {
+    // Nothing under the key is kNoSessionEntry already; data that is not a 32-bit number
+    // holds no ticket reference and counts the same.
+    if (mLastError == noErr && (!SessionNumber(data, value) || value == 0)) {
         mLastError = kNoSessionEntry;
     }
     return mLastError;
