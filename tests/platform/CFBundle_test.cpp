@@ -13,40 +13,11 @@
 
 #include "platform/CFBundle.h"
 #include "platform/CoreFoundation.h"
+#include "tests/platform/CFTestSupport.h"
 #include "tests/platform/LanguageEnvironment.h"
 #include "tests/platform/TempFolder.h"
 
 namespace {
-
-std::string Utf8(CFStringRef s) {
-    char buffer[1024];
-    if (!s || !CFStringGetCString(s, buffer, sizeof buffer, kCFStringEncodingUTF8))
-        return "<null>";
-    return buffer;
-}
-
-// The text of a string the caller owns, releasing it.
-std::string Take(CFStringRef s) {
-    std::string text = Utf8(s);
-    if (s)
-        CFRelease(s);
-    return text;
-}
-
-// The path of a URL the caller owns, releasing it; "<null>" for none.
-std::string TakePath(CFURLRef url) {
-    if (!url)
-        return "<null>";
-    std::string path = Take(CFURLCopyFileSystemPath(url, kCFURLPOSIXPathStyle));
-    CFRelease(url);
-    return path;
-}
-
-CFURLRef FolderURL(const std::string& path) {
-    return CFURLCreateFromFileSystemRepresentation(nullptr,
-                                                   reinterpret_cast<const UInt8*>(path.c_str()),
-                                                   static_cast<CFIndex>(path.size()), true);
-}
 
 std::string RealPath(const std::string& path) {
     char resolved[PATH_MAX];
