@@ -398,30 +398,26 @@ OSStatus ImageShiftData::OutPostscriptData(ZEQJobTicket& ticket) {
     if (controls == nullptr)
         return 0;
 
-    // (-9, keyword) then (81, the control's code for its new value).
-    auto addKeyword = [&ticket](PPDXControl* control) {
+    // (-9, the control's keyword), the control set to its new value, (81, its code for it).
+    auto addControl = [&ticket](PPDXControl* control, auto setValue) {
         const char* keyword = control->Keyword();
         const unsigned long length = keyword != nullptr ? std::strlen(keyword) : 0;
         // Add copies the bytes; it only takes them through a non-const pointer.
-        return ticket.Add(kPSInjectionControlKeyword,
-                          reinterpret_cast<unsigned char*>(const_cast<char*>(keyword)), length);
+        if (!ticket.Add(kPSInjectionControlKeyword,
+                        reinterpret_cast<unsigned char*>(const_cast<char*>(keyword)), length))
+            return false;
+        setValue();
+        return ticket.Add(kPSInjectionFeatureCode, control);
     };
 
     if (mHasEnableControl) {
         if (PPDXBooleanControl* flag = controls->FindBoolean(gImageShiftOnName, kExact)) {
-            if (!addKeyword(flag))
+            if (!addControl(flag, [&] { flag->SetValue(mEnable); }))
                 return 0;
-            flag->SetValue(mEnable);
-            if (!ticket.Add(kPSInjectionFeatureCode, flag))
+            // The option list runs millimetres, inches, points.
+            PPDXPopupControl* units = controls->FindPopup(gImageShiftUnitName, kExact);
+            if (units != nullptr && !addControl(units, [&] { units->SetValue(4 - mUnitsIndex); }))
                 return 0;
-            if (PPDXPopupControl* units = controls->FindPopup(gImageShiftUnitName, kExact)) {
-                if (!addKeyword(units))
-                    return 0;
-                // The option list runs millimetres, inches, points.
-                units->SetValue(4 - mUnitsIndex);
-                if (!ticket.Add(kPSInjectionFeatureCode, units))
-                    return 0;
-            }
         }
         if (!mEnable)
             return 0;
@@ -429,10 +425,7 @@ OSStatus ImageShiftData::OutPostscriptData(ZEQJobTicket& ticket) {
 
     int last = 3;
     if (PPDXBooleanControl* align = controls->FindBoolean(gImageShiftAlignName, kExact)) {
-        if (!addKeyword(align))
-            return 0;
-        align->SetValue(mAlign);
-        if (!ticket.Add(kPSInjectionFeatureCode, align))
+        if (!addControl(align, [&] { align->SetValue(mAlign); }))
             return 0;
         last = mAlign ? 1 : 3;
     }

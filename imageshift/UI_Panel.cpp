@@ -171,14 +171,14 @@ bool UI_Panel::MergeEmbedUI(WindowRef nibWindow, ControlRef parentPane, Rect& bo
             }
         }
     }
-    // Fields and range boxes not met on the way are looked for where the controls live now.
+    // Fields and range boxes not met on the way are looked for where the controls live now
+    // (not in the interface file's window, which goes with whatever it still holds).
     for (SInt32 n : {4203, 4204, 4205, 4206, 4226, 4227, 4228, 4229}) {
         if (GetControl(n) != nullptr)
             continue;
         const ControlID id{kSignature, n};
         ControlRef found = nullptr;
-        if (GetControlByID(mWindow, &id, &found) == noErr ||
-            GetControlByID(nibWindow, &id, &found) == noErr)
+        if (GetControlByID(mWindow, &id, &found) == noErr)
             CacheOneControl(found);
     }
     mKeyFilterUPP = NewControlKeyFilterUPP(NumericKeyFilterProcPtr);

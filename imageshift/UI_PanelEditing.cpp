@@ -202,44 +202,25 @@ OSStatus UI_Panel::ProcessControlLoseFocus(EventRef, ControlRef control) {
         return eventNotHandledErr;
     ControlRef align = GetControl(kAlignCheckBox);
     const bool aligned = align != nullptr && GetControl32BitValue(align) != 0;
+    // Slots 0 front X, 1 front Y, 2 back X, 3 back Y; the other page's slot is two away.
+    const int slot = NumberOf(control) - kFrontXField;
+    if (slot < 0 || slot > 3)
+        return eventNotHandledErr;
     double* exact = mData->mExactValue;
-    switch (NumberOf(control)) {
-        case kFrontXField:
-            ClampControlWithinLimits(&exact[0], control, 0);
-            if (ControlRef backX = GetControl(kBackXField); aligned && backX != nullptr) {
-                MirrorHorizontally(control, backX);
-                exact[2] = -exact[0];
-            }
-            break;
-        case kFrontYField:
-            ClampControlWithinLimits(&exact[1], control, 1);
-            if (ControlRef backY = GetControl(kBackYField); aligned && backY != nullptr) {
-                if (CFStringRef text = CopyText(control)) {
-                    SetText(backY, text);
-                    CFRelease(text);
-                }
-                exact[3] = exact[1];
-            }
-            break;
-        case kBackXField:
-            ClampControlWithinLimits(&exact[2], control, 2);
-            if (ControlRef frontX = GetControl(kFrontXField); aligned && frontX != nullptr) {
-                MirrorHorizontally(control, frontX);
-                exact[0] = -exact[2];
-            }
-            break;
-        case kBackYField:
-            ClampControlWithinLimits(&exact[3], control, 3);
-            if (ControlRef frontY = GetControl(kFrontYField); aligned && frontY != nullptr) {
-                if (CFStringRef text = CopyText(control)) {
-                    SetText(frontY, text);
-                    CFRelease(text);
-                }
-                exact[1] = exact[3];
-            }
-            break;
-        default:
-            break;
+    ClampControlWithinLimits(&exact[slot], control, slot);
+    const int mirrorSlot = (slot + 2) % 4;
+    ControlRef mirror = GetControl(kFrontXField + mirrorSlot);
+    if (!aligned || mirror == nullptr)
+        return eventNotHandledErr;
+    if (slot % 2 == 0) {
+        MirrorHorizontally(control, mirror);
+        exact[mirrorSlot] = -exact[slot];
+    } else {
+        if (CFStringRef text = CopyText(control)) {
+            SetText(mirror, text);
+            CFRelease(text);
+        }
+        exact[mirrorSlot] = exact[slot];
     }
     return eventNotHandledErr;
 }
