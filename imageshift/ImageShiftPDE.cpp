@@ -178,6 +178,8 @@ bool ImageShiftPDE::SetupPPD(ZEQJobTicket& ticket, bool& restoredFromTicket) {
     FSRef ppdRef;
     GetPPDFile(mSession, ppdURL, ppdRef);
     mPPD = ticket.RestorePPD(GetBundleID(), ppdURL);
+    PMSessionSetDataInSession(mSession, kImageShiftPPDFromCacheKey,
+                              mPPD ? kCFBooleanTrue : kCFBooleanFalse);
     if (mPPD) {
         restoredFromTicket = mRestored = true;
         return true;

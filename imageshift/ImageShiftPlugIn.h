@@ -5,6 +5,10 @@
 #include "platform/CFPlugIn.h"
 #include "platform/PMPrintingDialogExtensions.h"
 
+// Session data in which the extension tells its host whether the PPD of its last set-up came
+// from the parsed-PPD cache in the print settings (kCFBooleanTrue) or from the file.
+#define kImageShiftPPDFromCacheKey CFSTR("com.vorel.imageshift.PPDFromCache")
+
 extern "C" {
 // The factory named under "CFPlugInFactories" in the bundle's information property list.
 void* ImageShiftPluginFactory(CFAllocatorRef allocator, CFUUIDRef typeID);
