@@ -77,6 +77,9 @@ constexpr std::size_t kWarmLimit = 8;
 uint32_t gWarmChunks[kWarmLimit];
 std::size_t gWarmCount = 0;
 std::atomic<long> gLiveArenas{0};
+// The page-size advice each chunk was last given (0 none yet, 1 small pages, 2 huge pages), so
+// that a chunk reused for the same role costs no system call.
+uint8_t gAdvice[kChunkCount];
 
 // Initial-exec: read without a call into the dynamic linker (the library is loaded with the
 // program or early enough for the static TLS reserve).
@@ -101,6 +104,8 @@ bool Reserve() {
 // ask for huge pages, which cut the page faults of a large parse by a factor of 512.
 char* AcquireChunk(bool huge) {
     char* chunk = nullptr;
+    const uint8_t advice = huge ? 2 : 1;
+    bool advise = false;
     {
         std::lock_guard<std::mutex> lock(gChunkLock);
         if (!Reserve())
@@ -117,8 +122,12 @@ char* AcquireChunk(bool huge) {
         } else {
             return nullptr;
         }
+        uint8_t& given = gAdvice[static_cast<std::size_t>(chunk - gRegion) / kChunkSize];
+        advise = given != advice;
+        given = advice;
     }
-    madvise(chunk, kChunkSize, huge ? MADV_HUGEPAGE : MADV_NOHUGEPAGE);
+    if (advise)
+        madvise(chunk, kChunkSize, huge ? MADV_HUGEPAGE : MADV_NOHUGEPAGE);
     ZEQ_LSAN_REGISTER(chunk, kChunkSize);
     return chunk;
 }
