@@ -1,5 +1,5 @@
-// Text Encoding Converter stand-in: one iconv descriptor per converter, plus the bytes of a
-// multibyte character that the last input cut in two.
+// Text Encoding Converter stand-in: one iconv descriptor per converter, opened at its first
+// conversion, plus the bytes of a multibyte character that the last input cut in two.
 #include "platform/TextEncodingConverter.h"
 
 #include "platform/AllocationHook.h"
@@ -19,9 +19,10 @@ const iconv_t kNoIconv = reinterpret_cast<iconv_t>(-1);
 }  // namespace
 
 struct OpaqueTECObjectRef {
-    iconv_t cd;
+    iconv_t cd;     // opened by the first conversion (see TECCreateConverter)
     iconv_t check;  // input encoding -> UTF-8, opened when an error must be classified
     const char* fromCharset;
+    const char* toCharset;
     unsigned char pending[kMaxPending];
     size_t pendingLength;
 };
@@ -86,6 +87,19 @@ OSStatus ClassifyRefusal(TECObjectRef c, const char* bytes, size_t length) {
                            : static_cast<OSStatus>(kTextMalformedInputErr);
 }
 
+// Opens the converter's descriptor if it is not open yet: noErr, or the status iconv_open's
+// failure means.
+OSStatus Open(TECObjectRef c) {
+    if (c->cd != kNoIconv) {
+        return noErr;
+    }
+    c->cd = iconv_open(c->toCharset, c->fromCharset);
+    if (c->cd == kNoIconv) {
+        return errno == ENOMEM ? memFullErr : kTECNoConversionPathErr;
+    }
+    return noErr;
+}
+
 void SetCount(ByteCount* count, size_t value) {
     if (count != nullptr) {
         *count = static_cast<ByteCount>(value);
@@ -148,14 +162,14 @@ OSStatus TECCreateConverter(TECObjectRef* newEncodingConverter, TextEncoding inp
     if (c == nullptr) {
         return memFullErr;
     }
-    c->cd = iconv_open(to, from);
-    if (c->cd == kNoIconv) {
-        OSStatus result = errno == ENOMEM ? memFullErr : kTECNoConversionPathErr;
-        ZEQPlatformFree(c);
-        return result;
-    }
+    // The descriptor is opened by the first conversion, not here: a parsed PPD makes a
+    // converter that most parses never use, and the first iconv_open of a process loads the
+    // character set's module. Every character set of the table is one glibc's own modules
+    // provide, so a failure to open is left to that first conversion to report.
+    c->cd = kNoIconv;
     c->check = kNoIconv;
     c->fromCharset = from;
+    c->toCharset = to;
     c->pendingLength = 0;
     *newEncodingConverter = c;
     return noErr;
@@ -169,6 +183,9 @@ OSStatus TECConvertText(TECObjectRef c, ConstTextPtr inputBuffer, ByteCount inpu
     if (c == nullptr || (inputBuffer == nullptr && inputBufferLength > 0) ||
         (outputBuffer == nullptr && outputBufferLength > 0)) {
         return paramErr;
+    }
+    if (OSStatus status = Open(c); status != noErr) {
+        return status;
     }
     auto* op = reinterpret_cast<char*>(outputBuffer);
     size_t outLeft = outputBufferLength;
@@ -262,6 +279,9 @@ OSStatus TECFlushText(TECObjectRef c, TextPtr outputBuffer, ByteCount outputBuff
     if (c == nullptr || (outputBuffer == nullptr && outputBufferLength > 0)) {
         return paramErr;
     }
+    if (c->cd == kNoIconv) {
+        return noErr;  // nothing converted yet, so nothing held
+    }
     auto* op = reinterpret_cast<char*>(outputBuffer);
     size_t outLeft = outputBufferLength;
     char none = 0;
@@ -285,7 +305,9 @@ OSStatus TECClearConverterContextInfo(TECObjectRef c) {
     if (c == nullptr) {
         return paramErr;
     }
-    iconv(c->cd, nullptr, nullptr, nullptr, nullptr);
+    if (c->cd != kNoIconv) {
+        iconv(c->cd, nullptr, nullptr, nullptr, nullptr);
+    }
     c->pendingLength = 0;
     return noErr;
 }
@@ -294,7 +316,9 @@ OSStatus TECDisposeConverter(TECObjectRef c) {
     if (c == nullptr) {
         return paramErr;
     }
-    iconv_close(c->cd);
+    if (c->cd != kNoIconv) {
+        iconv_close(c->cd);
+    }
     if (c->check != kNoIconv) {
         iconv_close(c->check);
     }

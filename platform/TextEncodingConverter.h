@@ -70,6 +70,7 @@ OSStatus UpgradeScriptInfoToTextEncoding(ScriptCode iTextScriptID, LangCode iTex
 TextEncoding GetApplicationTextEncoding(void);
 
 // kTECNoConversionPathErr when either encoding is not supported, memFullErr without memory.
+// The conversion itself is set up by the first TECConvertText.
 OSStatus TECCreateConverter(TECObjectRef* newEncodingConverter, TextEncoding inputEncoding,
                             TextEncoding outputEncoding);
 

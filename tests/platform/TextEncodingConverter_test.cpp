@@ -78,6 +78,26 @@ TEST(TextEncodingConverter, ErrorsOfInputAndOutput) {
     TECDisposeConverter(c);
 }
 
+TEST(TextEncodingConverter, UnusedConverterFlushesClearsAndDisposes) {
+    // A converter is set up by its first conversion: one that never converts holds nothing.
+    TECObjectRef c = nullptr;
+    ASSERT_EQ(TECCreateConverter(&c, kTextEncodingISOLatin2, kUTF8), noErr);
+    unsigned char out[8];
+    ByteCount written = 1;
+    EXPECT_EQ(TECFlushText(c, out, sizeof out, &written), noErr);
+    EXPECT_EQ(written, 0u);
+    EXPECT_EQ(TECClearConverterContextInfo(c), noErr);
+    // After a clear it still converts.
+    ByteCount read = 0;
+    EXPECT_EQ(TECConvertText(c, reinterpret_cast<ConstTextPtr>("\xB1"), 1, &read, out, sizeof out,
+                             &written),
+              noErr);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(out), written), "\xC4\x85");
+    EXPECT_EQ(TECDisposeConverter(c), noErr);
+    ASSERT_EQ(TECCreateConverter(&c, kTextEncodingShiftJIS, kUTF8), noErr);
+    EXPECT_EQ(TECDisposeConverter(c), noErr);
+}
+
 TEST(TextEncodingConverter, FullOutputBufferGrowAndContinue) {
     // Shift-JIS text with one-byte and two-byte characters, converted into an output buffer
     // that starts at one byte and grows by one byte each time the converter reports it full.

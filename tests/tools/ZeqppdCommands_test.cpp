@@ -169,26 +169,34 @@ TEST(ZeqppdSample, ModelOfTheSamplePrinter) {
 
 TEST(ZeqppdSample, ImageShiftPostScript) {
     // In model order: units, the offsets (each stores its value and applies the shift again
-    // once the flag is on), then the flag, which sets /PageOffset.
+    // once the flag has defined /Apply), then the flag, which sets /PageOffset. The offsets
+    // are one-line values with the injected number in place.
     const ToolResult result =
         RunTool({"emit", SampleFile(), "*QWImageFlag=True", "*QWImageFrontX=150",
                  "*QWImageBackY=-99999", "*QWImageUnit=MM", "--only"});
     ASSERT_EQ(result.status, 0) << result.err;
-    const std::string ensure = "userdict /QWShift known not {userdict /QWShift 16 dict put} if\n";
-    const std::string reapply =
-        "dup /On known {dup /On get} {false} ifelse {/Apply get exec} {pop} ifelse\n";
-    const std::string expectedStart =
-        "%%BeginFeature: *QWImageUnit MM\n" + ensure +
-        "userdict /QWShift get /Unit /MM put\n%%EndFeature\n"
-        "%%BeginFeature: *QWImageFrontX 150\n" +
-        ensure + "userdict /QWShift get dup /FX 150 100 div put\n" + reapply +
-        "%%EndFeature\n"
-        "%%BeginFeature: *QWImageBackY -14400\n" +
-        ensure + "userdict /QWShift get dup /BY -14400 100 div put\n" + reapply +
-        "%%EndFeature\n"
-        "%%BeginFeature: *QWImageFlag True\n";
+    const std::string shiftDict =
+        "userdict /QWShift 2 copy known {get} {16 dict dup 4 1 roll put} ifelse ";
+    const std::string reapply = " /Apply 2 copy known {get exec} {pop pop} ifelse\n";
+    const std::string expectedStart = "%%BeginFeature: *QWImageUnit MM\n" + shiftDict +
+                                      "/Unit /MM put\n%%EndFeature\n"
+                                      "%%BeginFeature: *QWImageFrontX 150\n" +
+                                      shiftDict + "dup /FX 150 100 div put" + reapply +
+                                      "%%EndFeature\n"
+                                      "%%BeginFeature: *QWImageBackY -14400\n" +
+                                      shiftDict + "dup /BY -14400 100 div put" + reapply +
+                                      "%%EndFeature\n"
+                                      "%%BeginFeature: *QWImageFlag True\n" +
+                                      shiftDict + "begin\n";
     EXPECT_EQ(result.out.substr(0, expectedStart.size()), expectedStart);
     EXPECT_NE(result.out.find("<< /PageOffset [FX FY]\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("\nApply end\n%%EndFeature\n"), std::string::npos) << result.out;
+
+    // Switched off, the flag takes /Apply away so that later offsets do not shift again.
+    EXPECT_EQ(RunTool({"emit", SampleFile(), "*QWImageFlag=False", "--only"}).out,
+              "%%BeginFeature: *QWImageFlag False\n"
+              "userdict /QWShift known {userdict /QWShift get /Apply undef} if\n"
+              "<< /PageOffset [0 0] /BeginPage {pop} >> setpagedevice\n%%EndFeature\n");
 }
 
 TEST(ZeqppdSample, ConstraintsOfTheSample) {
