@@ -437,9 +437,14 @@ private:
         size_t lines = CodeLines();
         // About half of the option lines carry a translation string.
         bool translated = mRandom.Below(2);
-        for (size_t k = 0; k < count; ++k)
-            Line(key + " " + options[k] + (translated ? "/" + Text(options[k]) : "") + ": " +
-                 Code(key, options[k], k + 1, lines));
+        for (size_t k = 0; k < count; ++k) {
+            std::string option = key + " " + options[k];
+            if (translated) {
+                option += '/';
+                option += Text(options[k]);
+            }
+            Line(option + ": " + Code(key, options[k], k + 1, lines));
+        }
         Line(std::string(close) + ": " + key);
         if (index % 20 == 3)
             mShortcutTargets.push_back(key);

@@ -78,6 +78,13 @@ struct FileTables {
     std::vector<int> openFiles;
 };
 
+// Makes `path` the root directory. A character fill rather than `path = "/"`: copying a
+// one-character literal into a string that may hold anything makes GCC 12 at -O3 report an
+// overlapping copy (-Wrestrict) that cannot happen.
+void SetRootPath(std::string& path) {
+    path.assign(1, '/');
+}
+
 FileTables& Tables() {
     static FileTables tables;
     return tables;
@@ -113,7 +120,7 @@ bool DirPathForIDLocked(FileTables& t, long dirID, std::string& path) {
         return true;
     }
     if (dirID == fsRtDirID) {
-        path = "/";
+        SetRootPath(path);
         return true;
     }
     if (dirID < kFirstDirID || static_cast<size_t>(dirID - kFirstDirID) >= t.dirPaths.size()) {
@@ -176,7 +183,7 @@ OSErr SpecToPathOrThrow(const FSSpec* spec, std::string& path) {
         return bdNamErr;
     }
     if (spec->parID == fsRtParID && name.empty()) {
-        path = "/";  // the root directory's own FSSpec
+        SetRootPath(path);  // the root directory's own FSSpec
         return noErr;
     }
     FileTables& t = Tables();

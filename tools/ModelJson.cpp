@@ -389,7 +389,8 @@ void WriteSummaryText(FILE* out, ZEQPPD& ppd, const std::string& file) {
         std::string line = std::to_string(error["number"].get<int>());
         line += error["fatal"].get<bool>() ? " fatal" : " non-fatal";
         if (!error["keyword"].is_null()) {
-            line += " " + error["keyword"].get<std::string>();
+            line += ' ';
+            line += error["keyword"].get<std::string>();
         }
         if (!error["description"].is_null()) {
             line += ": " + error["description"].get<std::string>();

@@ -442,7 +442,7 @@ TEST(PPDCacheTest, ControlKindsFlagsAndNumberingLimits) {
     PointerList many;
     for (int k = 0; k < 150; ++k) {
         auto* item = new _PopupItem();
-        item->mKeyword = new CString(("K" + std::to_string(k)).c_str());
+        item->mKeyword = new CString(std::string("K").append(std::to_string(k)).c_str());
         many.PushBack(item);
     }
     auto* big = new PPDXPopupControl("*QWBig", name, noFlags, true, false, many, nullptr);
