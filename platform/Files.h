@@ -44,11 +44,6 @@ struct FSRef {
 };
 typedef FSRef* FSRefPtr;
 
-struct Point {
-    short v;
-    short h;
-};
-
 // Finder information of a file. Nothing on this platform keeps type or creator: both read 0.
 struct FInfo {
     OSType fdType;

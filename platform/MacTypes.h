@@ -35,6 +35,12 @@ typedef int16_t RegionCode;
 typedef int16_t ResID;
 typedef uint32_t TextEncoding;
 
+// A QuickDraw point: 16-bit vertical and horizontal coordinates.
+struct Point {
+    SInt16 v;
+    SInt16 h;
+};
+
 typedef unsigned char Str255[256];
 typedef unsigned char Str63[64];
 typedef unsigned char Str31[32];

@@ -13,17 +13,13 @@ typedef struct OpaqueDialogPtr* DialogRef;
 typedef struct OpaqueMenuRef* MenuRef;
 typedef UInt16 MenuItemIndex;
 
-// QuickDraw coordinates are 16-bit. Control bounds are window coordinates, as in a
+// QuickDraw coordinates (Rect and Point, in MacTypes.h) are 16-bit. Control bounds are window coordinates, as in a
 // non-compositing window: embedding a control in another keeps its bounds.
 struct Rect {
     SInt16 top;
     SInt16 left;
     SInt16 bottom;
     SInt16 right;
-};
-struct Point {
-    SInt16 v;
-    SInt16 h;
 };
 struct RGBColor {
     UInt16 red;
