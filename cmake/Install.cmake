@@ -37,3 +37,15 @@ install(CODE "
   configure_file(\"${CMAKE_SOURCE_DIR}/cmake/zeqppd.pc.in\" \"${CMAKE_BINARY_DIR}/zeqppd.pc\" @ONLY)
 ")
 install(FILES ${CMAKE_BINARY_DIR}/zeqppd.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# The plug-in bundle under <libdir>/imageshift, its shared library with the installed run path;
+# the sample printer and its script under <datadir>/imageshift/examples, where the dialog
+# looks for them.
+if(TARGET ImageShiftPlugIn)
+  install(TARGETS ImageShiftPlugIn
+          LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/imageshift/ImageShift.plugin/Contents/Linux)
+  install(DIRECTORY ${ZEQ_PLUGIN_DIR} DESTINATION ${CMAKE_INSTALL_LIBDIR}/imageshift
+          PATTERN "Linux" EXCLUDE)
+  install(FILES ${CMAKE_SOURCE_DIR}/examples/QW4300.ppd ${CMAKE_SOURCE_DIR}/examples/imageshift.script
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/imageshift/examples)
+endif()
