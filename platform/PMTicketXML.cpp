@@ -92,7 +92,7 @@ CFMutableDictionaryRef NewDictionary() {
                                      &kCFTypeDictionaryValueCallBacks);
 }
 
-// The property list of a ticket; kPMInvalidValue when an item has no property-list form.
+// The property list of a ticket; kPMInvalidValue for an item of a kind a property list lacks.
 OSStatus TicketToPlist(const Ticket* ticket, CFDictionaryRef* plist) {
     CFMutableDictionaryRef root = NewDictionary();
     CFMutableDictionaryRef items = NewDictionary();
@@ -102,12 +102,13 @@ OSStatus TicketToPlist(const Ticket* ticket, CFDictionaryRef* plist) {
         return memFullErr;
     }
     CFDictionarySetValue(root, kTypeKey, ticket->type);
-    OSStatus status = SetNew(root, kItemsKey, items) ? noErr : memFullErr;
+    OSStatus status =
+        SetNew(root, kItemsKey, items) && CFDictionaryGetCount(root) == 2 ? noErr : memFullErr;
     for (auto entry = ticket->items.begin(); status == noErr && entry != ticket->items.end();
          ++entry) {
         const TicketItem& item = entry->second;
         const char* kind = KindName(item.value);
-        if (kind == nullptr || !CFPropertyListIsValid(item.value, kCFPropertyListXMLFormat_v1_0)) {
+        if (kind == nullptr) {
             status = kPMInvalidValue;
             break;
         }
@@ -226,9 +227,11 @@ OSStatus PMTicketToXML(PMTicketRef ref, CFDataRef* xmlData) {
             return status;
         }
     }
+    // What has no XML form inside an item (a URL in an array, a string holding a NUL) makes
+    // the writer refuse the whole; that, rather than memory, is the usual reason for null.
     *xmlData = CFPropertyListCreateXMLData(kCFAllocatorDefault, plist);
     CFRelease(plist);
-    return *xmlData != nullptr ? noErr : memFullErr;
+    return *xmlData != nullptr ? OSStatus{noErr} : kPMInvalidValue;
 }
 
 OSStatus PMXMLToTicket(CFDataRef xmlData, PMTicketRef* newTicket) {
