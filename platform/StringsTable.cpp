@@ -255,61 +255,44 @@ private:
     // The escape after a backslash.
     bool ReadEscape(std::u16string& out) {
         const char16_t e = mText[mAt];
-        switch (e) {
-            case u'a':
-                out.push_back(u'\a');
-                break;
-            case u'b':
-                out.push_back(u'\b');
-                break;
-            case u'f':
-                out.push_back(u'\f');
-                break;
-            case u'n':
-                out.push_back(u'\n');
-                break;
-            case u'r':
-                out.push_back(u'\r');
-                break;
-            case u't':
-                out.push_back(u'\t');
-                break;
-            case u'v':
-                out.push_back(u'\v');
-                break;
-            case u'U':
-            case u'u': {
+        // The escapes of C for control characters.
+        static const char16_t kLetters[] = u"abfnrtv";
+        static const char16_t kControls[] = u"\a\b\f\n\r\t\v";
+        for (size_t k = 0; kLetters[k] != u'\0'; ++k) {
+            if (e == kLetters[k]) {
+                out.push_back(kControls[k]);
                 ++mAt;
-                unsigned value = 0;
-                int digits = 0;
-                while (digits < 4 && mAt < mText.size() && HexDigit(mText[mAt]) >= 0) {
-                    value = value * 16 + static_cast<unsigned>(HexDigit(mText[mAt++]));
-                    ++digits;
-                }
-                if (digits == 0)
-                    return Fail(mLine, "\\U must be followed by hexadecimal digits");
-                out.push_back(static_cast<char16_t>(value));
                 return true;
             }
-            default:
-                if (e >= u'0' && e <= u'7') {
-                    unsigned value = 0;
-                    for (int digits = 0; digits < 3 && mAt < mText.size() && mText[mAt] >= u'0' &&
-                                         mText[mAt] <= u'7';
-                         ++digits)
-                        value = value * 8 + (mText[mAt++] - u'0');
-                    if (value > 0xFF)
-                        return Fail(mLine, "an octal escape above \\377");
-                    out.push_back(static_cast<char16_t>(value));
-                    return true;
-                }
-                // \" \' \\ and any other character stand for themselves; a backslash before
-                // a line break keeps the break.
-                out.push_back(e);
-                Advance();
-                return true;
         }
-        ++mAt;
+        if (e == u'U' || e == u'u') {
+            ++mAt;
+            unsigned value = 0;
+            int digits = 0;
+            while (digits < 4 && mAt < mText.size() && HexDigit(mText[mAt]) >= 0) {
+                value = value * 16 + static_cast<unsigned>(HexDigit(mText[mAt++]));
+                ++digits;
+            }
+            if (digits == 0)
+                return Fail(mLine, "\\U must be followed by hexadecimal digits");
+            out.push_back(static_cast<char16_t>(value));
+            return true;
+        }
+        if (e >= u'0' && e <= u'7') {
+            unsigned value = 0;
+            for (int digits = 0;
+                 digits < 3 && mAt < mText.size() && mText[mAt] >= u'0' && mText[mAt] <= u'7';
+                 ++digits)
+                value = value * 8 + (mText[mAt++] - u'0');
+            if (value > 0xFF)
+                return Fail(mLine, "an octal escape above \\377");
+            out.push_back(static_cast<char16_t>(value));
+            return true;
+        }
+        // \" \' \\ and any other character stand for themselves; a backslash before a line
+        // break keeps the break.
+        out.push_back(e);
+        Advance();
         return true;
     }
 

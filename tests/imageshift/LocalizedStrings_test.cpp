@@ -11,39 +11,31 @@
 #include "platform/CoreFoundation.h"
 #include "platform/StringsTable.h"
 #include "printsys/PPDLocation.h"
+#include "tests/platform/CFTestSupport.h"
 #include "tests/platform/LanguageEnvironment.h"
 
 namespace {
 
 // Every key the feature looks up.
-const char* const kKeys[] = {
-    "PDE Panel Title",
-    "Value is out of range.",
-    "Enable Image Shift",
-    "Align front and back images",
-    "Front X Offset",
-    "Front Y Offset",
-    "Back X Offset",
-    "Back Y Offset",
-    "Yes",
-    "No",
-    "Points",
-    "Inches",
-    "MM",
-    "Front",
-    "Back",
-    "Defaults",
-    "Units",
-    "FrontRange",
-    "BackRange",
-};
-
-std::string Utf8(CFStringRef s) {
-    char buffer[1024];
-    if (!s || !CFStringGetCString(s, buffer, sizeof buffer, kCFStringEncodingUTF8))
-        return "<null>";
-    return buffer;
-}
+const char* const kKeys[] = {"PDE Panel Title",
+                             "Value is out of range.",
+                             "Enable Image Shift",
+                             "Align front and back images",
+                             "Front X Offset",
+                             "Front Y Offset",
+                             "Back X Offset",
+                             "Back Y Offset",
+                             "Yes",
+                             "No",
+                             "Points",
+                             "Inches",
+                             "MM",
+                             "Front",
+                             "Back",
+                             "Defaults",
+                             "Units",
+                             "FrontRange",
+                             "BackRange"};
 
 CFStringRef Key(const char* key) {
     return CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8);
@@ -67,13 +59,6 @@ CFDictionaryRef ShippedTable(const std::string& language) {
     return table;
 }
 
-std::string Text(CFDictionaryRef table, const char* key) {
-    CFStringRef k = Key(key);
-    const void* value = CFDictionaryGetValue(table, k);
-    CFRelease(k);
-    return value ? Utf8(static_cast<CFStringRef>(value)) : "<absent>";
-}
-
 bool HasNonAscii(const std::string& text) {
     for (unsigned char c : text) {
         if (c >= 0x80)
@@ -88,9 +73,9 @@ TEST(LocalizedStringsTest, EveryLanguageHasEveryKey) {
     CFDictionaryRef english = ShippedTable("en");
     ASSERT_NE(english, nullptr);
     // Some keys name a place, not the text to show.
-    EXPECT_EQ(Text(english, "PDE Panel Title"), "Image Shift");
+    EXPECT_EQ(TextFor(english, "PDE Panel Title"), "Image Shift");
     for (const char* key : {"MM", "FrontRange", "BackRange"})
-        EXPECT_NE(Text(english, key), key);
+        EXPECT_NE(TextFor(english, key), key);
 
     for (const char* language : {"en", "de", "fr", "ja"}) {
         CFDictionaryRef table = ShippedTable(language);
@@ -100,7 +85,7 @@ TEST(LocalizedStringsTest, EveryLanguageHasEveryKey) {
             << language << " has keys the feature never asks for";
         std::set<std::string> texts;
         for (const char* key : kKeys) {
-            const std::string text = Text(table, key);
+            const std::string text = TextFor(table, key);
             EXPECT_NE(text, "<absent>") << language << " lacks \"" << key << "\"";
             EXPECT_FALSE(text.empty()) << language << ": \"" << key << "\"";
             texts.insert(text);
@@ -109,7 +94,7 @@ TEST(LocalizedStringsTest, EveryLanguageHasEveryKey) {
             if (name == "ja") {
                 EXPECT_TRUE(HasNonAscii(text)) << key << ": " << text;
             } else if (name != "en" && !(name == "fr" && std::strcmp(key, "Points") == 0)) {
-                EXPECT_NE(text, Text(english, key)) << language << ": \"" << key << "\"";
+                EXPECT_NE(text, TextFor(english, key)) << language << ": \"" << key << "\"";
             }
         }
         EXPECT_EQ(texts.size(), std::size(kKeys)) << language << " shows two keys alike";

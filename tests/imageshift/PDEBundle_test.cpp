@@ -2,13 +2,11 @@
 // "Contents" URL, and PDEBundle's look-up before and after it is given a bundle.
 #include <gtest/gtest.h>
 
-#include <limits.h>
-#include <stdlib.h>
-
 #include <string>
 
 #include "imageshift/PDEBundle.h"
 #include "platform/CoreFoundation.h"
+#include "tests/platform/CFTestSupport.h"
 #include "tests/platform/LanguageEnvironment.h"
 #include "tests/platform/TempFolder.h"
 
@@ -16,29 +14,13 @@ namespace {
 
 const CFStringRef kMainID = CFSTR("zeq.tests.ImageShiftTests");
 
-std::string Take(CFStringRef s) {
-    char buffer[1024];
-    std::string text = s && CFStringGetCString(s, buffer, sizeof buffer, kCFStringEncodingUTF8)
-                           ? buffer
-                           : "<null>";
-    if (s)
-        CFRelease(s);
-    return text;
-}
-
-std::string TakeURL(CFURLRef url) {
-    if (!url)
-        return "<null>";
-    CFStringRef text = CFURLGetString(url);
-    CFRetain(text);
-    CFRelease(url);
-    return Take(text);
-}
-
-std::string MainBundleURL() {
-    char resolved[PATH_MAX];
-    return std::string("file://") + (realpath(ZEQ_TEST_MAIN_BUNDLE, resolved) ? resolved : "?") +
-           "/";
+// The path of a folder URL the caller owns, releasing it; "<not a folder>" for any other.
+std::string TakeFolderPath(CFURLRef url) {
+    if (url && !CFURLHasDirectoryPath(url)) {
+        CFRelease(url);
+        return "<not a folder>";
+    }
+    return TakePath(url);
 }
 
 }  // namespace
@@ -63,11 +45,7 @@ TEST(PDEBundleTest, LocalizedTextNeedsABundle) {
     TempFolder folder;
     folder.Write("Other.plugin/Contents/Resources/de.lproj/Localizable.strings",
                  "\"Yes\" = \"Jawohl\";");
-    CFURLRef url = CFURLCreateFromFileSystemRepresentation(
-        nullptr, reinterpret_cast<const UInt8*>((folder.Path() + "/Other.plugin").c_str()),
-        static_cast<CFIndex>(folder.Path().size() + 13), true);
-    CFBundleRef other = CFBundleCreate(nullptr, url);
-    CFRelease(url);
+    CFBundleRef other = BundleAt(folder.Path() + "/Other.plugin");
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(Take(PDEBundle::GetLocalizedCFString(CFSTR("Yes"), other)), "Jawohl");
     EXPECT_EQ(Take(PDEBundle::GetLocalizedCFString(CFSTR("Yes"), nullptr)), "Ja");
@@ -83,8 +61,8 @@ TEST(PDEBundleTest, CachedBundleAndContentsURL) {
     CFBundleRef main = MyGetBundle(kMainID);
     ASSERT_EQ(main, CFBundleGetMainBundle());
     EXPECT_EQ(MyGetBundle(CFSTR("zeq.tests.Unknown")), main);
-    EXPECT_EQ(TakeURL(CreatePDEContentsURL(CFSTR("zeq.tests.Unknown"))),
-              MainBundleURL() + "Contents/");
+    EXPECT_EQ(TakeFolderPath(CreatePDEContentsURL(CFSTR("zeq.tests.Unknown"))),
+              RealPath(ZEQ_TEST_MAIN_BUNDLE) + "/Contents");
     EXPECT_EQ(MyFreeBundle(kMainID), nullptr);
     EXPECT_EQ(CreatePDEContentsURL(CFSTR("zeq.tests.Unknown")), nullptr);
     EXPECT_EQ(MyFreeBundle(nullptr), nullptr);  // an empty cache is left alone
@@ -95,18 +73,11 @@ TEST(PDEBundleTest, CachedBundleAndContentsURL) {
                  "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleIdentifier"
                  "</key><string>zeq.tests.Temp</string></dict></plist>");
     const std::string path = folder.Path() + "/Temp.plugin";
-    CFURLRef url = CFURLCreateFromFileSystemRepresentation(
-        nullptr, reinterpret_cast<const UInt8*>(path.c_str()), static_cast<CFIndex>(path.size()),
-        true);
-    CFBundleRef temp = CFBundleCreate(nullptr, url);
-    CFRelease(url);
+    CFBundleRef temp = BundleAt(path);
     ASSERT_NE(temp, nullptr);
     EXPECT_EQ(MyGetBundle(CFSTR("zeq.tests.Temp")), temp);
     EXPECT_EQ(CFGetRetainCount(temp), 2);
-    char resolved[PATH_MAX];
-    ASSERT_NE(realpath(path.c_str(), resolved), nullptr);
-    EXPECT_EQ(TakeURL(CreatePDEContentsURL(nullptr)),
-              std::string("file://") + resolved + "/Contents/");
+    EXPECT_EQ(TakeFolderPath(CreatePDEContentsURL(nullptr)), RealPath(path) + "/Contents");
     MyFreeBundle(nullptr);
     EXPECT_EQ(CFGetRetainCount(temp), 1);
     CFRelease(temp);

@@ -6,15 +6,9 @@
 
 #include "platform/CoreFoundation.h"
 #include "platform/StringsTable.h"
+#include "tests/platform/CFTestSupport.h"
 
 namespace {
-
-std::string Utf8(CFStringRef s) {
-    char buffer[1024];
-    if (!s || !CFStringGetCString(s, buffer, sizeof buffer, kCFStringEncodingUTF8))
-        return "<null>";
-    return buffer;
-}
 
 CFDictionaryRef Parse(const std::string& bytes, std::string* error = nullptr,
                       CFIndex* line = nullptr) {
@@ -27,14 +21,6 @@ CFDictionaryRef Parse(const std::string& bytes, std::string* error = nullptr,
     if (message)
         CFRelease(message);
     return table;
-}
-
-// The text under a UTF-8 key.
-std::string Value(CFDictionaryRef table, const char* key) {
-    CFStringRef k = CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8);
-    const void* value = CFDictionaryGetValue(table, k);
-    CFRelease(k);
-    return value ? Utf8(static_cast<CFStringRef>(value)) : "<absent>";
 }
 
 // UTF-16 bytes of UTF-8 text, led by a byte-order mark.
@@ -71,17 +57,17 @@ TEST(StringsTableTest, QuotingEscapesAndComments) {
     CFDictionaryRef table = Parse(text, &error);
     ASSERT_NE(table, nullptr) << error;
     EXPECT_EQ(CFDictionaryGetCount(table), 11);
-    EXPECT_EQ(Value(table, "plain"), "text");
-    EXPECT_EQ(Value(table, "escapes"), "tab\there \"quoted\" back\\slash\nline");
-    EXPECT_EQ(Value(table, "unicode"), "\xC3\xA9\xE2\x82\xAC A\xC3\xA9 \xF0\x9F\x98\x80");
-    EXPECT_EQ(Value(table, "single"), "say \"hi\" and 'bye'");
-    EXPECT_EQ(Value(table, "unquoted_key"), "path/to:file-1.$x");
-    EXPECT_EQ(Value(table, "only a key"), "only a key");
-    EXPECT_EQ(Value(table, "dup"), "second");
-    EXPECT_EQ(Value(table, "two\nlines"), "caf\xC3\xA9 \xE8\xA1\xA8");
-    EXPECT_EQ(Value(table, ""), "empty key");
-    EXPECT_EQ(Value(table, "after"), "comment");
-    EXPECT_EQ(Value(table, "unknown escape"), "q\n");
+    EXPECT_EQ(TextFor(table, "plain"), "text");
+    EXPECT_EQ(TextFor(table, "escapes"), "tab\there \"quoted\" back\\slash\nline");
+    EXPECT_EQ(TextFor(table, "unicode"), "\xC3\xA9\xE2\x82\xAC A\xC3\xA9 \xF0\x9F\x98\x80");
+    EXPECT_EQ(TextFor(table, "single"), "say \"hi\" and 'bye'");
+    EXPECT_EQ(TextFor(table, "unquoted_key"), "path/to:file-1.$x");
+    EXPECT_EQ(TextFor(table, "only a key"), "only a key");
+    EXPECT_EQ(TextFor(table, "dup"), "second");
+    EXPECT_EQ(TextFor(table, "two\nlines"), "caf\xC3\xA9 \xE8\xA1\xA8");
+    EXPECT_EQ(TextFor(table, ""), "empty key");
+    EXPECT_EQ(TextFor(table, "after"), "comment");
+    EXPECT_EQ(TextFor(table, "unknown escape"), "q\n");
     CFRelease(table);
 
     // Nothing but space and comments is an empty table; so is no text at all.
@@ -99,7 +85,7 @@ TEST(StringsTableTest, EncodingsReadTheSame) {
         "\"Back\" = \"R\xC3\xBC\x63kseite \xF0\x9F\x98\x80\";\n";
     CFDictionaryRef plain = Parse(text);
     ASSERT_NE(plain, nullptr);
-    EXPECT_EQ(Value(plain, "Front"), "\xE8\xA1\xA8\xE9\x9D\xA2");
+    EXPECT_EQ(TextFor(plain, "Front"), "\xE8\xA1\xA8\xE9\x9D\xA2");
     for (const std::string& other :
          {"\xEF\xBB\xBF" + text, Utf16(text, true), Utf16(text, false)}) {
         std::string error;
