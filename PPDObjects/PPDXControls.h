@@ -31,8 +31,19 @@ public:
     // Deletes nothing but the lists: the controls belong to the model root.
     virtual ~PPDXControls();
     // ---- settings cache (settings/ContainerCache.cpp) ----
+    // Told of each control the settings constructor makes, while the control is still warm:
+    // Making before it is filed (it is deleted again when the lists have no room for it),
+    // Filed once it is.
+    class Observer {
+    public:
+        virtual void Making(PPDXControl* control) = 0;
+        virtual void Filed(PPDXControl* control) = 0;
+
+    protected:
+        ~Observer() = default;
+    };
     // The controls of cache objects 5001 upward, each of the kind its marker names.
-    explicit PPDXControls(Settings& settings);
+    explicit PPDXControls(Settings& settings, Observer* observer = nullptr);
     // The count, then every control as objects 5001 upward; 0 or the failing result.
     int16_t Save(Settings& settings);
     // Each control's saved value back, in the numbering of Save; stops at the first failure.

@@ -122,8 +122,7 @@ TestSession* SessionFor(benchmark::State& state, CFURLRef& url) {
         state.SkipWithError("no real PPD: set ZEQ_REAL_PPD to a PPD file or folder");
         return nullptr;
     }
-    state.SetLabel(kNames[input] + std::string(" ") +
-                   std::filesystem::path(s.paths[input]).filename().string());
+    state.SetLabel(kNames[input]);
     state.counters["controls"] = static_cast<double>(s.controls[input]);
     state.counters["ppd_bytes"] = static_cast<double>(std::filesystem::file_size(s.paths[input]));
     FSRef ref;

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -57,6 +58,15 @@ void Grow(V& v) {
 
 uint64_t Key(CollectionTag tag, SInt32 id) {
     return (static_cast<uint64_t>(tag) << 32) | static_cast<uint32_t>(id);
+}
+
+// The first eight bytes of a slot holding (tag, id), as one word.
+uint64_t HeadWord(CollectionTag tag, SInt32 id) {
+    if constexpr (std::endian::native == std::endian::little) {
+        return (static_cast<uint64_t>(static_cast<uint32_t>(id)) << 32) | tag;
+    } else {
+        return (static_cast<uint64_t>(tag) << 32) | static_cast<uint32_t>(id);
+    }
 }
 
 void PutU32(uint8_t* p, uint32_t v) {
@@ -480,9 +490,9 @@ struct OpaqueCollection {
         const uint32_t misses = windowMisses.load(std::memory_order_relaxed);
         if (misses < kPatience) {
             // A slot's tag and id are its first eight bytes: one load and one comparison a slot.
-            uint64_t wanted;
-            const Slot probe{tag, id, 0, 0, {}};
-            std::memcpy(&wanted, &probe, sizeof wanted);
+            // The word is put together in registers: written to memory as two halves and read
+            // back whole, it would wait for the halves on every look-up.
+            const uint64_t wanted = HeadWord(tag, id);
             const auto matches = [this, wanted](size_t s) {
                 uint64_t head;
                 std::memcpy(&head, &slots[s], sizeof head);
@@ -1058,6 +1068,53 @@ OSErr UnflattenCollectionFromHdl(Collection aCollection, Handle flattened) {
     return UnflattenCollectionFromBytes(aCollection, *flattened, static_cast<size_t>(handleSize));
 }
 
+namespace {
+
+// UnflattenIntoEmpty's answer for a block that names a key twice (no flatten writes that):
+// the general loop takes it, the later item replacing the earlier.
+constexpr OSErr kUnflattenDuplicate = 1;
+
+// The items of a block whose header was checked (`count` items at most) into an empty
+// collection; see UnflattenCollectionFromBytes.
+OSErr UnflattenIntoEmpty(Collection aCollection, const uint8_t* bytes, size_t size,
+                         uint32_t count) {
+    OpaqueCollection result;
+    if (!aCollection->CopyInto(result, count, size - kFlatHeaderSize)) {
+        return memFullErr;
+    }
+    size_t offset = kFlatHeaderSize;
+    for (uint32_t i = 0; i < count; ++i) {
+        if (size - offset < kFlatItemHeaderSize) {
+            return paramErr;
+        }
+        const uint8_t* header = bytes + offset;
+        const uint32_t length = GetU32(header + 12);
+        offset += kFlatItemHeaderSize;
+        if (length > static_cast<uint32_t>(INT32_MAX) || size - offset < length) {
+            return paramErr;
+        }
+        Slot s;
+        s.tag = GetU32(header);
+        s.id = static_cast<SInt32>(GetU32(header + 4));
+        s.attributes = static_cast<SInt32>(GetU32(header + 8));
+        result.Fill(s, bytes + offset, length);
+        result.slots.push_back(s);
+        offset += length;
+    }
+    if (offset != size) {
+        return paramErr;  // bytes after the last item
+    }
+    if (!result.index.FileAllOnce(result.slots)) {
+        return kUnflattenDuplicate;
+    }
+    result.live = result.slots.size();
+    result.defaultAttributes = aCollection->defaultAttributes;
+    aCollection->Swap(result);
+    return noErr;
+}
+
+}  // namespace
+
 OSErr UnflattenCollectionFromBytes(Collection aCollection, const void* flattened, size_t size) {
     ForgetFlatSize(aCollection);
     if (aCollection == nullptr || (flattened == nullptr && size > 0)) {
@@ -1077,6 +1134,15 @@ OSErr UnflattenCollectionFromBytes(Collection aCollection, const void* flattened
     size_t remaining = size - kFlatHeaderSize;
     if (count > remaining / kFlatItemHeaderSize) {
         return paramErr;
+    }
+    // Into an empty collection, the items are checked and laid down in one pass (the block
+    // read once), with room for the whole block in the arena, and filed in the index in
+    // another pass, which can look ahead. A damaged block leaves the collection as it was.
+    if (aCollection->live == 0) {
+        const OSErr result = UnflattenIntoEmpty(aCollection, bytes, size, count);
+        if (result != kUnflattenDuplicate) {
+            return result;
+        }
     }
     const bool checkLocks = aCollection->live > 0;
     size_t arenaBytes = 0;
@@ -1121,31 +1187,6 @@ OSErr UnflattenCollectionFromBytes(Collection aCollection, const void* flattened
     OpaqueCollection result;
     if (!aCollection->CopyInto(result, count, arenaBytes)) {
         return memFullErr;
-    }
-    // Into an empty collection, the items are laid down in one pass and filed in the index in
-    // another, which can look ahead. A key that comes twice (no flatten writes that) sends the
-    // block through the general loop below after all.
-    if (result.slots.empty()) {
-        offset = kFlatHeaderSize;
-        for (uint32_t i = 0; i < count; ++i) {
-            const uint8_t* header = bytes + offset;
-            Slot s;
-            s.tag = GetU32(header);
-            s.id = static_cast<SInt32>(GetU32(header + 4));
-            s.attributes = static_cast<SInt32>(GetU32(header + 8));
-            const uint32_t length = GetU32(header + 12);
-            offset += kFlatItemHeaderSize;
-            result.Fill(s, bytes + offset, length);
-            result.slots.push_back(s);
-            offset += length;
-        }
-        if (result.index.FileAllOnce(result.slots)) {
-            result.live = result.slots.size();
-            result.defaultAttributes = aCollection->defaultAttributes;
-            aCollection->Swap(result);
-            return noErr;
-        }
-        result.Clear();
     }
     offset = kFlatHeaderSize;
     for (uint32_t i = 0; i < count; ++i) {

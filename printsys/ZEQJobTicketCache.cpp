@@ -120,6 +120,20 @@ CFDictionaryRef CreatePPDIdentity(CFURLRef ppdURL, OSStatus& result) {
     return identity;
 }
 
+// The settings container of a cache item: the XML property list's data read into
+// `container`. The decoded bytes (as many as the container will hold) are let go as soon as
+// the container has them, before the model is rebuilt. False for an item that is not such a
+// property list, or when the container refuses the bytes (`result` then says why).
+bool ReadCache(CFDataRef xml, Settings& container, int32_t& result) {
+    Owned<CFPropertyListRef> plist(
+        CFPropertyListCreateFromXMLData(nullptr, xml, kCFPropertyListImmutable, nullptr));
+    if (plist.get() == nullptr || CFGetTypeID(plist.get()) != CFDataGetTypeID())
+        return false;
+    CFDataStream stream(static_cast<CFDataRef>(plist.get()));
+    result = container.Read(&stream, 0);
+    return result == noErr;
+}
+
 }  // namespace
 
 // Besides the cache, the PPD's identity goes under the key followed by ".PPDURL" (see
@@ -193,13 +207,6 @@ ZEQPPD* ZEQJobTicket::RestorePPD(CFStringRef key, CFURLRef ppdURL) {
     if (saved == nullptr || !CFEqual(saved, current.get()))
         return nullptr;
 
-    Owned<CFPropertyListRef> plist(
-        CFPropertyListCreateFromXMLData(nullptr, xml, kCFPropertyListImmutable, nullptr));
-    if (plist.get() == nullptr || CFGetTypeID(plist.get()) != CFDataGetTypeID())
-        return nullptr;
-    CFDataStream stream(static_cast<CFDataRef>(plist.get()));
-    Settings container;
-
     Owned<CFURLRef> contentsURL(CreatePDEContentsURL(key));
     if (contentsURL.get() == nullptr)
         return nullptr;
@@ -207,8 +214,8 @@ ZEQPPD* ZEQJobTicket::RestorePPD(CFStringRef key, CFURLRef ppdURL) {
     if (!printerList.IsValid())
         return nullptr;
 
-    mLastError = container.Read(&stream, 0);
-    if (mLastError != noErr)
+    Settings container;
+    if (!ReadCache(xml, container, mLastError))
         return nullptr;
     long size = 0;
     if (container.Get(ppdcache::kPropertiesTag, ppdcache::kPropertiesCountId, nullptr, size) ==

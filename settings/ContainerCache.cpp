@@ -138,7 +138,7 @@ int16_t PPDXGroups::Save(Settings& settings) {
 
 // ---- controls ----
 
-PPDXControls::PPDXControls(Settings& settings) : PPDXControls() {
+PPDXControls::PPDXControls(Settings& settings, Observer* observer) : PPDXControls() {
     const long count = ReadCount(settings, kControlsTag, kControlsCountId);
     // Job notes get the PPD's language encoding; it is read once, for the first of them.
     CString* languageEncoding = nullptr;
@@ -178,10 +178,15 @@ PPDXControls::PPDXControls(Settings& settings) : PPDXControls() {
             } else if (marker == kSpecialMarker) {
                 control = new (std::nothrow) PPDXSpecialOption(settings, number);
             }
+            if (control != nullptr && observer != nullptr) {
+                observer->Making(control);
+            }
             const long before = Size();
             Add(control);
             if (control != nullptr && Size() == before) {
                 delete control;  // no room in the list
+            } else if (control != nullptr && observer != nullptr) {
+                observer->Filed(control);
             }
         }
     } catch (const std::bad_alloc&) {

@@ -50,6 +50,81 @@ bool CountHeld(Settings& s, unsigned long tag, long id) {
     return held;
 }
 
+// Links every rebuilt scroll pane to its page and every roll-down to its scroll pane, by the
+// saved parent keyword.
+void LinkGroups(PPDXProperties* properties, PPDXGroups* groups) {
+    const bool exact = true;
+    for (PPDXGroup* group = groups->First(); group != nullptr; group = groups->Next()) {
+        const char* name = group->SavedParentName();
+        if (name == nullptr) {
+            continue;
+        }
+        if (PPDXScrollPane* pane = dynamic_cast<PPDXScrollPane*>(group)) {
+            pane->SetParent(nullptr);
+            if (PPDXProperty* page = properties->Find(name, exact)) {
+                pane->SetParent(page);
+                page->SetScrollDown(pane);
+            }
+            pane->DropSavedParentName();
+        } else if (PPDXRollDown* rollDown = dynamic_cast<PPDXRollDown*>(group)) {
+            rollDown->SetParent(nullptr);
+            PPDXScrollPane* pane = dynamic_cast<PPDXScrollPane*>(groups->Find(name, exact));
+            if (pane != nullptr) {
+                rollDown->SetParent(pane);
+                if (pane->RollDowns() != nullptr) {
+                    pane->RollDowns()->Add(rollDown);
+                }
+            }
+            rollDown->DropSavedParentName();
+        }
+    }
+}
+
+// The roll-down a rebuilt control's saved parent keyword names, when it can hold controls.
+PPDXRollDown* SavedRollDown(PPDXGroups* groups, PPDXControl* control) {
+    const char* name = control->SavedParentName();
+    if (name == nullptr || groups == nullptr) {
+        return nullptr;
+    }
+    const bool exact = true;
+    PPDXRollDown* rollDown = dynamic_cast<PPDXRollDown*>(groups->Find(name, exact));
+    return rollDown != nullptr && rollDown->Controls() != nullptr ? rollDown : nullptr;
+}
+
+// Links each control to its roll-down and files it in the model's keyword index as the
+// controls are rebuilt, while each is still in the cache, instead of walking the 10,000
+// controls of a large model again for each (a cache miss or two a control and walk). The
+// parent is set before the control is filed, so that the controls' counts take it as linked;
+// the roll-down and the index get it once it is filed, in the order of the controls.
+class LinkAsMade : public PPDXControls::Observer {
+public:
+    LinkAsMade(PPDXGroups* groups, KeywordTo_PPDControl* keywordIndex)
+        : mGroups(groups), mKeywordIndex(keywordIndex) {}
+
+    void Making(PPDXControl* control) override {
+        if (control->SavedParentName() != nullptr) {
+            control->SetParent(SavedRollDown(mGroups, control));
+        }
+    }
+    void Filed(PPDXControl* control) override {
+        if (control->SavedParentName() != nullptr) {
+            if (PPDXRollDown* rollDown = static_cast<PPDXRollDown*>(control->GetParent())) {
+                rollDown->Controls()->Add(control);
+            }
+            control->DropSavedParentName();
+        }
+        // The keyword index lists what a parse lists: every control but the special options.
+        if (mKeywordIndex != nullptr && control->Type() != kSpecialOptionControl &&
+            control->Keyword() != nullptr) {
+            mKeywordIndex->insert(control->Keyword(), control);
+        }
+    }
+
+private:
+    PPDXGroups* mGroups;
+    KeywordTo_PPDControl* mKeywordIndex;
+};
+
 }  // namespace
 
 // ---- base part ----
@@ -207,9 +282,10 @@ bool ZEQPPD::BuildFromSettings(Settings& settings) {
     }
     mProperties = new (std::nothrow) PPDXProperties(settings);
     mGroups = new (std::nothrow) PPDXGroups(settings);
-    mControls = new (std::nothrow) PPDXControls(settings);
-    mShortcuts = new (std::nothrow) PPDXShortcuts(settings, mControls);
     mKeywordIndex = new (std::nothrow) KeywordTo_PPDControl();
+    LinkAsMade linker(mGroups, mKeywordIndex);
+    mControls = new (std::nothrow) PPDXControls(settings, &linker);
+    mShortcuts = new (std::nothrow) PPDXShortcuts(settings, mControls);
     // Constraints are not cached: a rebuilt model answers every constraint query with none.
     mConstraints = new (std::nothrow) ConstraintForest();
     mRequires = new (std::nothrow) ConstraintForest();
@@ -221,17 +297,9 @@ bool ZEQPPD::BuildFromSettings(Settings& settings) {
         return false;
     }
 
-    // The keyword index lists what a parse lists: every control but the special options.
-    CNTL_TYPE type = kUnknownControl;
-    for (PPDXControl* control = mControls->First(type); control != nullptr;
-         control = mControls->Next(type)) {
-        if (type != kSpecialOptionControl && control->Keyword() != nullptr) {
-            mKeywordIndex->insert(control->Keyword(), control);
-        }
-    }
+    // The controls were linked and indexed as they were made (LinkAsMade); the groups now.
     mKeywordIndex->EndInsertion();
-
-    ResolveHeirarchy();
+    LinkGroups(mProperties, mGroups);
     mValidPPD = true;
     return true;
 }
@@ -239,31 +307,7 @@ bool ZEQPPD::BuildFromSettings(Settings& settings) {
 void ZEQPPD::ResolveHeirarchy() {
     AllElements all;
     if (mGroups != nullptr && mProperties != nullptr) {
-        for (PPDXGroup* group = mGroups->First(); group != nullptr; group = mGroups->Next()) {
-            const char* name = group->SavedParentName();
-            if (name == nullptr) {
-                continue;
-            }
-            const bool exact = true;
-            if (PPDXScrollPane* pane = dynamic_cast<PPDXScrollPane*>(group)) {
-                pane->SetParent(nullptr);
-                if (PPDXProperty* page = mProperties->Find(name, exact)) {
-                    pane->SetParent(page);
-                    page->SetScrollDown(pane);
-                }
-                pane->DropSavedParentName();
-            } else if (PPDXRollDown* rollDown = dynamic_cast<PPDXRollDown*>(group)) {
-                rollDown->SetParent(nullptr);
-                PPDXScrollPane* pane = dynamic_cast<PPDXScrollPane*>(mGroups->Find(name, exact));
-                if (pane != nullptr) {
-                    rollDown->SetParent(pane);
-                    if (pane->RollDowns() != nullptr) {
-                        pane->RollDowns()->Add(rollDown);
-                    }
-                }
-                rollDown->DropSavedParentName();
-            }
-        }
+        LinkGroups(mProperties, mGroups);
     }
     if (mControls != nullptr && mGroups != nullptr) {
         CNTL_TYPE type = kUnknownControl;
@@ -273,11 +317,9 @@ void ZEQPPD::ResolveHeirarchy() {
             if (name == nullptr) {
                 continue;
             }
-            control->SetParent(nullptr);
-            const bool exact = true;
-            PPDXRollDown* rollDown = dynamic_cast<PPDXRollDown*>(mGroups->Find(name, exact));
-            if (rollDown != nullptr && rollDown->Controls() != nullptr) {
-                control->SetParent(rollDown);
+            PPDXRollDown* rollDown = SavedRollDown(mGroups, control);
+            control->SetParent(rollDown);
+            if (rollDown != nullptr) {
                 rollDown->Controls()->Add(control);
             }
             control->DropSavedParentName();

@@ -15,6 +15,7 @@
 #include "platform/Gestalt.h"
 #include "printsys/PPDLocation.h"
 #include "printsys/PropertyListFile.h"
+#include "tests/platform/CFTestSupport.h"
 #include "tests/printsys/PrintSystemFixture.h"
 
 using namespace printsys_fixture;
@@ -23,13 +24,6 @@ namespace {
 
 const std::string kSample = std::string(ZEQ_EXAMPLES) + "/QW4300.ppd";
 const char kBundleID[] = "com.example.ppdloc.test";
-
-std::string Utf8(CFStringRef s) {
-    if (s == nullptr)
-        return "(null)";
-    char buffer[1024];
-    return CFStringGetCString(s, buffer, sizeof buffer, kCFStringEncodingUTF8) ? buffer : "?";
-}
 
 void WriteText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
@@ -98,9 +92,7 @@ TEST_F(PPDLocationTest, PropertyListFileReadsWritesAndKeepsItsError) {
         EXPECT_TRUE(file.IsLoaded());
         ASSERT_NE(file.GetPropertyList(), nullptr);
         EXPECT_TRUE(CFEqual(file.GetPropertyList(), array));
-        CFStringRef name = CFURLCopyLastPathComponent(file.GetURL());
-        EXPECT_EQ(Utf8(name), "list.plist");
-        CFRelease(name);
+        EXPECT_EQ(Take(CFURLCopyLastPathComponent(file.GetURL())), "list.plist");
     }
     {
         // A damaged file is read, but gives no property list.
