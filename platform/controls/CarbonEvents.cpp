@@ -422,3 +422,35 @@ void ControlsFireDueTimers(EventTime now) {
         proc(reinterpret_cast<EventLoopTimerRef>(number), userData);
     }
 }
+
+OSStatus ControlsSendClick(ControlRef control, Point where, EventModifiers modifiers) {
+    EventRef event = nullptr;
+    OSStatus status = CreateEvent(nullptr, kEventClassControl, kEventControlClick, 0,
+                                  kEventAttributeUserEvent, &event);
+    if (status != noErr) {
+        return status;
+    }
+    UInt32 keyModifiers = modifiers;
+    SetEventParameter(event, kEventParamDirectObject, typeControlRef, sizeof(control), &control);
+    SetEventParameter(event, kEventParamMouseLocation, typeQDPoint, sizeof(where), &where);
+    SetEventParameter(event, kEventParamKeyModifiers, typeUInt32, sizeof(keyModifiers),
+                      &keyModifiers);
+    status = SendEventToEventTarget(event, GetControlEventTarget(control));
+    ReleaseEvent(event);
+    return status;
+}
+
+OSStatus ControlsSendCommand(EventTargetRef target, UInt32 commandID) {
+    EventRef event = nullptr;
+    OSStatus status = CreateEvent(nullptr, kEventClassCommand, kEventCommandProcess, 0,
+                                  kEventAttributeUserEvent, &event);
+    if (status != noErr) {
+        return status;
+    }
+    HICommand command{};
+    command.commandID = commandID;
+    SetEventParameter(event, kEventParamDirectObject, typeHICommand, sizeof(command), &command);
+    status = SendEventToEventTarget(event, target);
+    ReleaseEvent(event);
+    return status;
+}

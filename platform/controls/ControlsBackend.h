@@ -73,6 +73,13 @@ ControlsBackend* ControlsGetBackend(void);
 EventTime ControlsNextTimerFireTime(void);
 void ControlsFireDueTimers(EventTime now);
 
+// For back ends turning a person's input into events: a mouse press at `where` on the
+// control (kEventControlClick to the control; its standard handling tracks the mouse with
+// TrackMouse and sends the hit), and a command to a target (kEventCommandProcess; a text
+// field handles select-all itself). Keys go to HandleControlKey of the focused control.
+OSStatus ControlsSendClick(ControlRef control, Point where, EventModifiers modifiers);
+OSStatus ControlsSendCommand(EventTargetRef target, UInt32 commandID);
+
 // The images drawn into a window, oldest first.
 std::vector<DrawnImage> ControlsCopyWindowImages(WindowRef window);
 

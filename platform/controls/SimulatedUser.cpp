@@ -26,37 +26,6 @@ Point PointOfPart(ControlRef control, ControlPartCode part) {
     return p;
 }
 
-OSStatus SendClick(ControlRef control, Point where) {
-    EventRef event = nullptr;
-    OSStatus status = CreateEvent(nullptr, kEventClassControl, kEventControlClick, 0,
-                                  kEventAttributeUserEvent, &event);
-    if (status != noErr) {
-        return status;
-    }
-    UInt32 modifiers = 0;
-    SetEventParameter(event, kEventParamDirectObject, typeControlRef, sizeof(control), &control);
-    SetEventParameter(event, kEventParamMouseLocation, typeQDPoint, sizeof(where), &where);
-    SetEventParameter(event, kEventParamKeyModifiers, typeUInt32, sizeof(modifiers), &modifiers);
-    status = SendEventToEventTarget(event, GetControlEventTarget(control));
-    ReleaseEvent(event);
-    return status;
-}
-
-OSStatus SendCommand(EventTargetRef target, UInt32 commandID) {
-    EventRef event = nullptr;
-    OSStatus status = CreateEvent(nullptr, kEventClassCommand, kEventCommandProcess, 0,
-                                  kEventAttributeUserEvent, &event);
-    if (status != noErr) {
-        return status;
-    }
-    HICommand command{};
-    command.commandID = commandID;
-    SetEventParameter(event, kEventParamDirectObject, typeHICommand, sizeof(command), &command);
-    status = SendEventToEventTarget(event, target);
-    ReleaseEvent(event);
-    return status;
-}
-
 }  // namespace
 
 SimulatedUser::SimulatedUser(HeadlessBackend& backend, WindowRef window)
@@ -82,7 +51,7 @@ OSStatus SimulatedUser::Hold(ControlRef control, EventTime seconds, ControlPartC
     }
     EventTime start = mBackend.Now();
     mBackend.SetNextPress(seconds);
-    OSStatus status = SendClick(control, where);
+    OSStatus status = ControlsSendClick(control, where, 0);
     // A press swallowed before its tracking still lasts as long.
     mBackend.SetNextPress(0);
     EventTime spent = mBackend.Now() - start;
@@ -109,7 +78,7 @@ OSStatus SimulatedUser::TypeInto(ControlRef field, const std::string& utf8) {
     ControlRef focus = nullptr;
     GetKeyboardFocus(mWindow, &focus);
     if (focus != nullptr) {
-        SendCommand(GetControlEventTarget(focus), kHICommandSelectAll);
+        ControlsSendCommand(GetControlEventTarget(focus), kHICommandSelectAll);
     }
     return Type(utf8);
 }
@@ -184,7 +153,7 @@ OSStatus SimulatedUser::Paste(const std::string& bytes) {
     if (target == nullptr) {
         return errInvalidWindowRef;
     }
-    SendCommand(target, kHICommandPaste);
+    ControlsSendCommand(target, kHICommandPaste);
     return noErr;
 }
 
