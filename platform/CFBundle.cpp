@@ -262,29 +262,33 @@ void AddLanguage(std::vector<std::string>& list, const std::string& language) {
     list.push_back(language);
 }
 
-// Adds one locale name of the environment: "de_DE.UTF-8@euro" adds "de_DE", then "de". The
-// codeset and modifier say nothing about the language; "C" and "POSIX" ask for none; a name
-// with other characters than letters, digits, '_' and '-' is no locale and is ignored (it
-// would otherwise become part of a path).
-void AddLocale(std::vector<std::string>& list, std::string name) {
-    name = name.substr(0, name.find_first_of(".@"));
-    if (name.empty() || name == "C" || name == "POSIX")
-        return;
+// A name of letters, digits, '_' and '-': anything else is no language, and would otherwise
+// become part of a path.
+bool IsLanguageName(const std::string& name) {
     for (char c : name) {
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-')
-            return;
+            return false;
     }
+    return !name.empty();
+}
+
+// Adds one locale name of the environment: "de_DE.UTF-8@euro" adds "de_DE", then "de". The
+// codeset and modifier say nothing about the language; "C" and "POSIX" ask for none.
+void AddLocale(std::vector<std::string>& list, std::string name) {
+    name = name.substr(0, name.find_first_of(".@"));
+    if (!IsLanguageName(name) || name == "C" || name == "POSIX")
+        return;
     AddLanguage(list, name);
     const size_t region = name.find_first_of("_-");
     if (region != std::string::npos && region > 0)
         AddLanguage(list, name.substr(0, region));
 }
 
-// The languages the user asks for, most wanted first. As gettext reads them: every entry of
-// the colon-separated LANGUAGE, then the locale of messages, which is the first of LC_ALL,
-// LC_MESSAGES and LANG that is set and not empty. LANGUAGE is honoured even when that locale
-// is "C": a user who sets it has said which languages to read. The environment is read at
-// each look-up, so that a host that sets it after start is followed.
+// The languages the user asks for, most wanted first: every entry of the colon-separated
+// LANGUAGE, then the locale of messages, which is the first of LC_ALL, LC_MESSAGES and LANG
+// that is set and not empty. Unlike gettext, LANGUAGE counts even when that locale is "C": a
+// user who sets it has said which languages to read. The environment is read at each
+// look-up, so that a host that sets it after start is followed.
 std::vector<std::string> UserLanguages() {
     std::vector<std::string> list;
     if (const char* language = std::getenv("LANGUAGE")) {
@@ -309,7 +313,7 @@ std::vector<std::string> UserLanguages() {
 }
 
 // The bundle's localizations in the order the user wants them, then its development region
-// ("en" when Info.plist names none), which is looked in whether or not it has a folder.
+// ("en" when Info.plist names none or no language), looked in whether or not it has a folder.
 std::vector<std::string> PreferredLocalizations(const __CFBundle* b) {
     std::vector<std::string> list;
     for (const std::string& wanted : UserLanguages()) {
@@ -320,7 +324,7 @@ std::vector<std::string> PreferredLocalizations(const __CFBundle* b) {
     }
     const std::string region =
         cfinternal::UTF8FromString(InfoString(b, "CFBundleDevelopmentRegion"));
-    AddLanguage(list, region.empty() ? "en" : region);
+    AddLanguage(list, IsLanguageName(region) ? region : "en");
     return list;
 }
 

@@ -17,27 +17,25 @@
 namespace {
 
 // Every key the feature looks up.
-const char* const kKeys[] = {
-    "PDE Panel Title",
-    "Value is out of range.",
-    "Enable Image Shift",
-    "Align front and back images",
-    "Front X Offset",
-    "Front Y Offset",
-    "Back X Offset",
-    "Back Y Offset",
-    "Yes",
-    "No",
-    "Points",
-    "Inches",
-    "MM",
-    "Front",
-    "Back",
-    "Defaults",
-    "Units",
-    "FrontRange",
-    "BackRange",
-};
+const char* const kKeys[] = {"PDE Panel Title",
+                             "Value is out of range.",
+                             "Enable Image Shift",
+                             "Align front and back images",
+                             "Front X Offset",
+                             "Front Y Offset",
+                             "Back X Offset",
+                             "Back Y Offset",
+                             "Yes",
+                             "No",
+                             "Points",
+                             "Inches",
+                             "MM",
+                             "Front",
+                             "Back",
+                             "Defaults",
+                             "Units",
+                             "FrontRange",
+                             "BackRange"};
 
 CFStringRef Key(const char* key) {
     return CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8);

@@ -2,9 +2,6 @@
 // "Contents" URL, and PDEBundle's look-up before and after it is given a bundle.
 #include <gtest/gtest.h>
 
-#include <limits.h>
-#include <stdlib.h>
-
 #include <string>
 
 #include "imageshift/PDEBundle.h"
@@ -16,11 +13,6 @@
 namespace {
 
 const CFStringRef kMainID = CFSTR("zeq.tests.ImageShiftTests");
-
-std::string RealPath(const std::string& path) {
-    char resolved[PATH_MAX];
-    return realpath(path.c_str(), resolved) ? resolved : path;
-}
 
 // The path of a folder URL the caller owns, releasing it; "<not a folder>" for any other.
 std::string TakeFolderPath(CFURLRef url) {
@@ -53,9 +45,7 @@ TEST(PDEBundleTest, LocalizedTextNeedsABundle) {
     TempFolder folder;
     folder.Write("Other.plugin/Contents/Resources/de.lproj/Localizable.strings",
                  "\"Yes\" = \"Jawohl\";");
-    CFURLRef url = FolderURL(folder.Path() + "/Other.plugin");
-    CFBundleRef other = CFBundleCreate(nullptr, url);
-    CFRelease(url);
+    CFBundleRef other = BundleAt(folder.Path() + "/Other.plugin");
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(Take(PDEBundle::GetLocalizedCFString(CFSTR("Yes"), other)), "Jawohl");
     EXPECT_EQ(Take(PDEBundle::GetLocalizedCFString(CFSTR("Yes"), nullptr)), "Ja");
@@ -83,9 +73,7 @@ TEST(PDEBundleTest, CachedBundleAndContentsURL) {
                  "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleIdentifier"
                  "</key><string>zeq.tests.Temp</string></dict></plist>");
     const std::string path = folder.Path() + "/Temp.plugin";
-    CFURLRef url = FolderURL(path);
-    CFBundleRef temp = CFBundleCreate(nullptr, url);
-    CFRelease(url);
+    CFBundleRef temp = BundleAt(path);
     ASSERT_NE(temp, nullptr);
     EXPECT_EQ(MyGetBundle(CFSTR("zeq.tests.Temp")), temp);
     EXPECT_EQ(CFGetRetainCount(temp), 2);

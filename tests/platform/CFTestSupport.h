@@ -1,9 +1,13 @@
 // Tests' helpers over Core Foundation objects: strings, URLs and dictionaries turned into
-// std::string for comparison, and folder URLs made from paths.
+// std::string for comparison, and folder URLs and bundles made from paths.
 #pragma once
+
+#include <limits.h>
+#include <stdlib.h>
 
 #include <string>
 
+#include "platform/CFBundle.h"
 #include "platform/CoreFoundation.h"
 
 // The UTF-8 text of a string; "<null>" for none or one that does not convert.
@@ -35,6 +39,20 @@ inline CFURLRef FolderURL(const std::string& path) {
     return CFURLCreateFromFileSystemRepresentation(nullptr,
                                                    reinterpret_cast<const UInt8*>(path.c_str()),
                                                    static_cast<CFIndex>(path.size()), true);
+}
+
+// The bundle of a folder (a new reference), or null.
+inline CFBundleRef BundleAt(const std::string& path) {
+    CFURLRef url = FolderURL(path);
+    CFBundleRef bundle = CFBundleCreate(nullptr, url);
+    CFRelease(url);
+    return bundle;
+}
+
+// The path with symbolic links resolved, as bundles give their paths.
+inline std::string RealPath(const std::string& path) {
+    char resolved[PATH_MAX];
+    return realpath(path.c_str(), resolved) ? resolved : path;
 }
 
 // The string under a UTF-8 key; "<absent>" when there is none.
