@@ -3,6 +3,7 @@
 // standard handling of clicks and keys.
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
 
 #include "platform/controls/ControlsInternal.h"
 #include "platform/controls/HeadlessBackend.h"
@@ -11,6 +12,7 @@ namespace {
 
 ControlsBackend* gBackend = nullptr;
 std::vector<WindowRef> gWindows;
+std::unordered_set<ControlRef> gControls;
 
 bool IsEmbedder(ControlRef control) {
     switch (control->kind.kind) {
@@ -90,6 +92,7 @@ void DestroyTree(ControlRef control) {
     }
     controls::Notify(control, ControlChange::Disposed);
     controls::RemoveTargetHandlers(&control->target);
+    gControls.erase(control);
     delete control;
 }
 
@@ -106,6 +109,10 @@ OSStatus NewControl(WindowRef window, const Rect* bounds, OSType kind, ControlRe
     }
     ControlRef control = new (std::nothrow) OpaqueControlRef;
     if (control == nullptr) {
+        return memFullErr;
+    }
+    if (!gControls.insert(control).second) {
+        delete control;
         return memFullErr;
     }
     control->kind.kind = kind;
@@ -167,6 +174,10 @@ void Notify(WindowRef window, WindowChange change) {
 bool IsTextKind(ControlRef control) {
     return control != nullptr && (control->kind.kind == kControlKindEditUnicodeText ||
                                   control->kind.kind == kControlKindStaticText);
+}
+
+bool ControlExists(ControlRef control) {
+    return gControls.count(control) != 0;
 }
 
 bool WindowExists(WindowRef window) {
@@ -1159,8 +1170,8 @@ ControlPartCode HandleControlClick(ControlRef inControl, Point inWhere, EventMod
             action(inControl, part);  // the press acts at once
         }
     }
-    if (!controls::Backend().TrackMouse(inControl, part)) {
-        return kControlNoPart;
+    if (!controls::Backend().TrackMouse(inControl, part) || !controls::ControlExists(inControl)) {
+        return kControlNoPart;  // released outside, or the control went away meanwhile
     }
     if (part == kControlCheckBoxPart && inControl->autoToggle) {
         SetControl32BitValue(inControl, inControl->value != 0 ? 0 : 1);
