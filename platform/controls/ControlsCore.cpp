@@ -445,9 +445,11 @@ OSStatus CreatePushButtonControl(WindowRef window, const Rect* boundsRect, CFStr
     return status;
 }
 
-OSStatus CreateCheckBoxControl(WindowRef window, const Rect* boundsRect, CFStringRef title,
-                               SInt32 initialValue, Boolean autoToggle, ControlRef* outControl) {
-    OSStatus status = NewControl(window, boundsRect, kControlKindCheckBox, outControl);
+namespace {
+// A check box or radio button: 0 or 1, toggling itself when clicked (autoToggle).
+OSStatus NewToggle(WindowRef window, const Rect* boundsRect, OSType kind, CFStringRef title,
+                   SInt32 initialValue, Boolean autoToggle, ControlRef* outControl) {
+    OSStatus status = NewControl(window, boundsRect, kind, outControl);
     if (status == noErr) {
         (*outControl)->maximum = 1;
         (*outControl)->value = std::clamp(initialValue, 0, 1);
@@ -455,6 +457,13 @@ OSStatus CreateCheckBoxControl(WindowRef window, const Rect* boundsRect, CFStrin
         SetTitle(*outControl, title);
     }
     return status;
+}
+}  // namespace
+
+OSStatus CreateCheckBoxControl(WindowRef window, const Rect* boundsRect, CFStringRef title,
+                               SInt32 initialValue, Boolean autoToggle, ControlRef* outControl) {
+    return NewToggle(window, boundsRect, kControlKindCheckBox, title, initialValue, autoToggle,
+                     outControl);
 }
 
 OSStatus CreateRadioGroupControl(WindowRef window, const Rect* boundsRect, ControlRef* outControl) {
@@ -463,14 +472,8 @@ OSStatus CreateRadioGroupControl(WindowRef window, const Rect* boundsRect, Contr
 
 OSStatus CreateRadioButtonControl(WindowRef window, const Rect* boundsRect, CFStringRef title,
                                   SInt32 initialValue, Boolean autoToggle, ControlRef* outControl) {
-    OSStatus status = NewControl(window, boundsRect, kControlKindRadioButton, outControl);
-    if (status == noErr) {
-        (*outControl)->maximum = 1;
-        (*outControl)->value = std::clamp(initialValue, 0, 1);
-        (*outControl)->autoToggle = autoToggle != 0;
-        SetTitle(*outControl, title);
-    }
-    return status;
+    return NewToggle(window, boundsRect, kControlKindRadioButton, title, initialValue, autoToggle,
+                     outControl);
 }
 
 OSStatus CreateEditUnicodeTextControl(WindowRef window, const Rect* boundsRect, CFStringRef text,
@@ -619,14 +622,20 @@ SInt32 GetControl32BitMinimum(ControlRef theControl) {
     return theControl != nullptr ? theControl->minimum : 0;
 }
 
+namespace {
+// New limits pull the value in.
+void SetLimits(ControlRef control, SInt32 minimum, SInt32 maximum) {
+    control->minimum = minimum;
+    control->maximum = maximum;
+    controls::Notify(control, ControlChange::Limits);
+    SetControl32BitValue(control, control->value);
+}
+}  // namespace
+
 void SetControl32BitMinimum(ControlRef theControl, SInt32 newMinimum) {
-    if (theControl == nullptr) {
-        return;
+    if (theControl != nullptr) {
+        SetLimits(theControl, newMinimum, std::max(theControl->maximum, newMinimum));
     }
-    theControl->minimum = newMinimum;
-    theControl->maximum = std::max(theControl->maximum, newMinimum);
-    controls::Notify(theControl, ControlChange::Limits);
-    SetControl32BitValue(theControl, theControl->value);
 }
 
 SInt32 GetControl32BitMaximum(ControlRef theControl) {
@@ -634,13 +643,9 @@ SInt32 GetControl32BitMaximum(ControlRef theControl) {
 }
 
 void SetControl32BitMaximum(ControlRef theControl, SInt32 newMaximum) {
-    if (theControl == nullptr) {
-        return;
+    if (theControl != nullptr) {
+        SetLimits(theControl, std::min(theControl->minimum, newMaximum), newMaximum);
     }
-    theControl->maximum = newMaximum;
-    theControl->minimum = std::min(theControl->minimum, newMaximum);
-    controls::Notify(theControl, ControlChange::Limits);
-    SetControl32BitValue(theControl, theControl->value);
 }
 
 SInt16 GetControlValue(ControlRef theControl) {
