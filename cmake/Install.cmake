@@ -3,14 +3,14 @@
 include(GNUInstallDirs)
 
 # The shared libraries under generic target names get installed names of their own.
-foreach(lib platform foundation printsys)
+foreach(lib platform foundation printsys controls)
   if(TARGET ${lib})
     set_target_properties(${lib} PROPERTIES OUTPUT_NAME zeq${lib})
   endif()
 endforeach()
 
 set(ZEQ_INSTALL_LIBS)
-foreach(lib platform foundation ZEQPPD printsys)
+foreach(lib platform foundation ZEQPPD printsys controls)
   if(TARGET ${lib})
     list(APPEND ZEQ_INSTALL_LIBS ${lib})
   endif()
