@@ -7,6 +7,7 @@
 
 #include "platform/TextEncodingConverter.h"
 
+// Without a URL nothing is read and loaded stays false; the other constructors start here.
 PropertyListFile::PropertyListFile(CFURLRef url, bool writable,
                                    CFPropertyListMutabilityOptions mutability)
     : mURL(nullptr),
@@ -26,12 +27,7 @@ PropertyListFile::PropertyListFile(CFURLRef url, bool writable,
 
 PropertyListFile::PropertyListFile(CFURLRef dir, CFStringRef name, bool writable,
                                    CFPropertyListMutabilityOptions mutability)
-    : mURL(nullptr),
-      mData(nullptr),
-      mPlist(nullptr),
-      mWritable(writable),
-      mLoaded(false),
-      mError(noErr) {
+    : PropertyListFile(static_cast<CFURLRef>(nullptr), writable, mutability) {
     if (dir == nullptr || name == nullptr)
         return;
     mURL = CFURLCreateCopyAppendingPathComponent(nullptr, dir, name, false);
@@ -45,12 +41,7 @@ PropertyListFile::PropertyListFile(CFURLRef dir, CFStringRef name, bool writable
 // rather than reading a path relative to the working folder.
 PropertyListFile::PropertyListFile(const char* relativePath, bool writable,
                                    CFPropertyListMutabilityOptions mutability)
-    : mURL(nullptr),
-      mData(nullptr),
-      mPlist(nullptr),
-      mWritable(writable),
-      mLoaded(false),
-      mError(noErr) {
+    : PropertyListFile(static_cast<CFURLRef>(nullptr), writable, mutability) {
     const char* home = getenv("HOME");
     if (home == nullptr || relativePath == nullptr)
         return;

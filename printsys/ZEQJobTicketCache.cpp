@@ -121,9 +121,9 @@ CFDictionaryRef CreatePPDIdentity(CFURLRef ppdURL, OSStatus& result) {
 }
 
 // The settings container of a cache item: the XML property list's data read into
-// `container`. The decoded bytes (as many as the container will hold) are let go as soon as
-// the container has them, before the model is rebuilt. False for an item that is not such a
-// property list, or when the container refuses the bytes (`result` then says why).
+// `container`. The decoded bytes go as soon as the container holds its copy of them, before
+// the model is rebuilt. False for an item that is not such a property list, or when the
+// container refuses the bytes (`result` then says why).
 bool ReadCache(CFDataRef xml, Settings& container, int32_t& result) {
     Owned<CFPropertyListRef> plist(
         CFPropertyListCreateFromXMLData(nullptr, xml, kCFPropertyListImmutable, nullptr));
