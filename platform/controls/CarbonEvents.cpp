@@ -30,7 +30,7 @@ struct OpaqueEventLoopRef {
 struct OpaqueEventHandlerCallRef {
     std::vector<uintptr_t> path;
     size_t next = 0;
-    EventTargetRef original = nullptr;
+    ControlRef control = nullptr;  // the control the event was sent to, if any
     bool standardDone = false;
 };
 
@@ -86,8 +86,10 @@ void AppendTarget(std::vector<uintptr_t>& path, EventTargetRef target) {
 }
 
 // The standard handlers of control and command events.
-OSStatus StandardHandler(EventRef event, EventTargetRef target) {
-    ControlRef control = target->control;
+OSStatus StandardHandler(EventRef event, ControlRef control) {
+    if (control != nullptr && !controls::ControlExists(control)) {
+        return eventNotHandledErr;  // a handler disposed of the control
+    }
     if (event->eventClass == kEventClassControl && control != nullptr) {
         if (event->eventKind == kEventControlSetFocusPart) {
             ControlPartCode part = kControlFocusNoPart;
@@ -167,7 +169,7 @@ OSStatus RunPath(OpaqueEventHandlerCallRef& call, EventRef event) {
         return eventNotHandledErr;
     }
     call.standardDone = true;
-    return StandardHandler(event, call.original);
+    return StandardHandler(event, call.control);
 }
 
 }  // namespace
@@ -316,7 +318,7 @@ OSStatus SendEventToEventTarget(EventRef inEvent, EventTargetRef inTarget) {
         return paramErr;
     }
     OpaqueEventHandlerCallRef call;
-    call.original = inTarget;
+    call.control = inTarget->control;
     WindowRef window = inTarget->window;
     if (inTarget->control != nullptr) {
         for (ControlRef c = inTarget->control; c != nullptr; c = c->parent) {

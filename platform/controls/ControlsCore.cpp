@@ -3,6 +3,7 @@
 // standard handling of clicks and keys.
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
 
 #include "platform/controls/ControlsInternal.h"
 #include "platform/controls/HeadlessBackend.h"
@@ -11,6 +12,7 @@ namespace {
 
 ControlsBackend* gBackend = nullptr;
 std::vector<WindowRef> gWindows;
+std::unordered_set<ControlRef> gControls;
 
 bool IsEmbedder(ControlRef control) {
     switch (control->kind.kind) {
@@ -90,6 +92,7 @@ void DestroyTree(ControlRef control) {
     }
     controls::Notify(control, ControlChange::Disposed);
     controls::RemoveTargetHandlers(&control->target);
+    gControls.erase(control);
     delete control;
 }
 
@@ -106,6 +109,10 @@ OSStatus NewControl(WindowRef window, const Rect* bounds, OSType kind, ControlRe
     }
     ControlRef control = new (std::nothrow) OpaqueControlRef;
     if (control == nullptr) {
+        return memFullErr;
+    }
+    if (!gControls.insert(control).second) {
+        delete control;
         return memFullErr;
     }
     control->kind.kind = kind;
@@ -167,6 +174,10 @@ void Notify(WindowRef window, WindowChange change) {
 bool IsTextKind(ControlRef control) {
     return control != nullptr && (control->kind.kind == kControlKindEditUnicodeText ||
                                   control->kind.kind == kControlKindStaticText);
+}
+
+bool ControlExists(ControlRef control) {
+    return gControls.count(control) != 0;
 }
 
 bool WindowExists(WindowRef window) {
@@ -434,9 +445,11 @@ OSStatus CreatePushButtonControl(WindowRef window, const Rect* boundsRect, CFStr
     return status;
 }
 
-OSStatus CreateCheckBoxControl(WindowRef window, const Rect* boundsRect, CFStringRef title,
-                               SInt32 initialValue, Boolean autoToggle, ControlRef* outControl) {
-    OSStatus status = NewControl(window, boundsRect, kControlKindCheckBox, outControl);
+namespace {
+// A check box or radio button: 0 or 1, toggling itself when clicked (autoToggle).
+OSStatus NewToggle(WindowRef window, const Rect* boundsRect, OSType kind, CFStringRef title,
+                   SInt32 initialValue, Boolean autoToggle, ControlRef* outControl) {
+    OSStatus status = NewControl(window, boundsRect, kind, outControl);
     if (status == noErr) {
         (*outControl)->maximum = 1;
         (*outControl)->value = std::clamp(initialValue, 0, 1);
@@ -444,6 +457,13 @@ OSStatus CreateCheckBoxControl(WindowRef window, const Rect* boundsRect, CFStrin
         SetTitle(*outControl, title);
     }
     return status;
+}
+}  // namespace
+
+OSStatus CreateCheckBoxControl(WindowRef window, const Rect* boundsRect, CFStringRef title,
+                               SInt32 initialValue, Boolean autoToggle, ControlRef* outControl) {
+    return NewToggle(window, boundsRect, kControlKindCheckBox, title, initialValue, autoToggle,
+                     outControl);
 }
 
 OSStatus CreateRadioGroupControl(WindowRef window, const Rect* boundsRect, ControlRef* outControl) {
@@ -452,14 +472,8 @@ OSStatus CreateRadioGroupControl(WindowRef window, const Rect* boundsRect, Contr
 
 OSStatus CreateRadioButtonControl(WindowRef window, const Rect* boundsRect, CFStringRef title,
                                   SInt32 initialValue, Boolean autoToggle, ControlRef* outControl) {
-    OSStatus status = NewControl(window, boundsRect, kControlKindRadioButton, outControl);
-    if (status == noErr) {
-        (*outControl)->maximum = 1;
-        (*outControl)->value = std::clamp(initialValue, 0, 1);
-        (*outControl)->autoToggle = autoToggle != 0;
-        SetTitle(*outControl, title);
-    }
-    return status;
+    return NewToggle(window, boundsRect, kControlKindRadioButton, title, initialValue, autoToggle,
+                     outControl);
 }
 
 OSStatus CreateEditUnicodeTextControl(WindowRef window, const Rect* boundsRect, CFStringRef text,
@@ -608,14 +622,20 @@ SInt32 GetControl32BitMinimum(ControlRef theControl) {
     return theControl != nullptr ? theControl->minimum : 0;
 }
 
+namespace {
+// New limits pull the value in.
+void SetLimits(ControlRef control, SInt32 minimum, SInt32 maximum) {
+    control->minimum = minimum;
+    control->maximum = maximum;
+    controls::Notify(control, ControlChange::Limits);
+    SetControl32BitValue(control, control->value);
+}
+}  // namespace
+
 void SetControl32BitMinimum(ControlRef theControl, SInt32 newMinimum) {
-    if (theControl == nullptr) {
-        return;
+    if (theControl != nullptr) {
+        SetLimits(theControl, newMinimum, std::max(theControl->maximum, newMinimum));
     }
-    theControl->minimum = newMinimum;
-    theControl->maximum = std::max(theControl->maximum, newMinimum);
-    controls::Notify(theControl, ControlChange::Limits);
-    SetControl32BitValue(theControl, theControl->value);
 }
 
 SInt32 GetControl32BitMaximum(ControlRef theControl) {
@@ -623,13 +643,9 @@ SInt32 GetControl32BitMaximum(ControlRef theControl) {
 }
 
 void SetControl32BitMaximum(ControlRef theControl, SInt32 newMaximum) {
-    if (theControl == nullptr) {
-        return;
+    if (theControl != nullptr) {
+        SetLimits(theControl, std::min(theControl->minimum, newMaximum), newMaximum);
     }
-    theControl->maximum = newMaximum;
-    theControl->minimum = std::min(theControl->minimum, newMaximum);
-    controls::Notify(theControl, ControlChange::Limits);
-    SetControl32BitValue(theControl, theControl->value);
 }
 
 SInt16 GetControlValue(ControlRef theControl) {
@@ -1159,8 +1175,8 @@ ControlPartCode HandleControlClick(ControlRef inControl, Point inWhere, EventMod
             action(inControl, part);  // the press acts at once
         }
     }
-    if (!controls::Backend().TrackMouse(inControl, part)) {
-        return kControlNoPart;
+    if (!controls::Backend().TrackMouse(inControl, part) || !controls::ControlExists(inControl)) {
+        return kControlNoPart;  // released outside, or the control went away meanwhile
     }
     if (part == kControlCheckBoxPart && inControl->autoToggle) {
         SetControl32BitValue(inControl, inControl->value != 0 ? 0 : 1);

@@ -64,8 +64,10 @@ ControlsBackend& Backend();
 void Notify(ControlRef control, ControlChange change);
 void Notify(WindowRef window, WindowChange change);
 bool IsTextKind(ControlRef control);
-// The control's window, whether it still exists (for references kept across callbacks).
+// Whether a window or control still exists (for references kept across callbacks, which
+// may dispose of them).
 bool WindowExists(WindowRef window);
+bool ControlExists(ControlRef control);
 
 std::u16string ToUTF16(CFStringRef string);
 CFStringRef NewCFString(const std::u16string& text);

@@ -300,6 +300,9 @@ std::string UserScript::RunLine(const ScriptLine& line, std::ostream& out) {
     GetControlKind(control, &kind);
     bool stepper = kind.kind == kControlKindLittleArrows;
     bool radios = kind.kind == kControlKindRadioGroup;
+    if ((action == "type" || action == "key") && kind.kind != kControlKindEditUnicodeText) {
+        return "control " + std::to_string(number) + " is not a text field";
+    }
     if (action == "type") {
         mUser.TypeInto(control, std::string(AfterWord(line.rest)));
         return "";

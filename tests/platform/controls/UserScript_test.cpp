@@ -92,7 +92,7 @@ TEST(UserScript, ActionsDriveThePanelAndDumpItsState) {
     EXPECT_EQ((std::vector<int>{10, 174, 260, 194}), controls["4201"]["bounds"]);
     EXPECT_EQ(true, controls["4201"]["enabled"]);
     EXPECT_EQ("Units", controls["4224"]["text"]);
-    EXPECT_EQ(nlohmann::json::array(), state["alerts"]);
+    EXPECT_EQ(nlohmann::ordered_json::array(), state["alerts"]);
     EXPECT_EQ("paste 12,5", panel.log[panel.log.size() - 2]);
     // One line, keys in the order of a control's description.
     std::string line = out.str();
@@ -139,10 +139,12 @@ TEST(UserScript, ApplicationActionsAndStateKeys) {
     EXPECT_FALSE(script.Run("click frontXStepper\n", out, &errors));
     EXPECT_FALSE(script.Run("click align up\n", out, &errors));
     EXPECT_FALSE(script.Run("hold units 1\n", out, &errors));
+    EXPECT_FALSE(script.Run("key align up\n", out, &errors));
     EXPECT_EQ((std::vector<std::string>{"line 1: control 4207 is a stepper: say up or down",
                                         "line 1: control 4201 has no part \"up\"",
                                         "line 1: control 4202 is a radio group: say points, "
-                                        "inches or mm"}),
+                                        "inches or mm",
+                                        "line 1: control 4201 is not a text field"}),
               Messages(errors));
 }
 
