@@ -143,7 +143,8 @@ TEST(CFBundleTest, FlatAndDamagedBundles) {
         EXPECT_EQ(Localized(damaged, "Hello"), "Hello");
         EXPECT_EQ(Localized(damaged, "Colour"), "Colour");
     }
-    EXPECT_NE(CFBundleCopyExecutableURL(damaged), nullptr);
+    EXPECT_EQ(TakePath(CFBundleCopyExecutableURL(damaged)),
+              RealPath(bundlePath) + "/Contents/Linux/Damaged");
     EXPECT_FALSE(CFBundleLoadExecutable(damaged));
     EXPECT_FALSE(CFBundleIsExecutableLoaded(damaged));
     CFRelease(damaged);
