@@ -97,6 +97,22 @@ void ReleaseLocked(PMObjectBase* object) {
     delete object;
 }
 
+// Run `use` on the live session or printer named, with the lock held; the kind's error when
+// it names none.
+template <typename Use>
+OSStatus WithSession(PMPrintSession session, Use use) {
+    std::lock_guard<std::mutex> guard(TheObjects().lock);
+    OpaquePMPrintSession* s = LiveSession(session);
+    return s != nullptr ? use(s) : OSStatus{kPMInvalidPrintSession};
+}
+
+template <typename Use>
+OSStatus WithPrinter(PMPrinter printer, Use use) {
+    std::lock_guard<std::mutex> guard(TheObjects().lock);
+    OpaquePMPrinter* p = LivePrinter(printer);
+    return p != nullptr ? use(p) : OSStatus{kPMInvalidPrinter};
+}
+
 bool IsKey(CFStringRef key) {
     return key != nullptr && CFGetTypeID(key) == CFStringGetTypeID() && CFStringGetLength(key) > 0;
 }
@@ -138,33 +154,27 @@ OSStatus PMSessionGetDataFromSession(PMPrintSession session, CFStringRef key, CF
         return paramErr;
     }
     *data = nullptr;
-    std::lock_guard<std::mutex> guard(TheObjects().lock);
-    OpaquePMPrintSession* s = LiveSession(session);
-    if (s == nullptr) {
-        return kPMInvalidPrintSession;
-    }
-    if (!IsKey(key)) {
-        return kPMInvalidKey;
-    }
-    *data = CFDictionaryGetValue(s->data, key);
-    return *data != nullptr ? OSStatus{noErr} : kPMNoSuchEntry;
+    return WithSession(session, [&](OpaquePMPrintSession* s) -> OSStatus {
+        if (!IsKey(key)) {
+            return kPMInvalidKey;
+        }
+        *data = CFDictionaryGetValue(s->data, key);
+        return *data != nullptr ? OSStatus{noErr} : kPMNoSuchEntry;
+    });
 }
 
 OSStatus PMSessionSetDataInSession(PMPrintSession session, CFStringRef key, CFTypeRef data) {
-    std::lock_guard<std::mutex> guard(TheObjects().lock);
-    OpaquePMPrintSession* s = LiveSession(session);
-    if (s == nullptr) {
-        return kPMInvalidPrintSession;
-    }
-    if (!IsKey(key)) {
-        return kPMInvalidKey;
-    }
-    if (data == nullptr) {
-        CFDictionaryRemoveValue(s->data, key);
-        return noErr;
-    }
-    CFDictionarySetValue(s->data, key, data);
-    return CFDictionaryGetValue(s->data, key) == data ? noErr : memFullErr;
+    return WithSession(session, [&](OpaquePMPrintSession* s) -> OSStatus {
+        if (!IsKey(key)) {
+            return kPMInvalidKey;
+        }
+        if (data == nullptr) {
+            CFDictionaryRemoveValue(s->data, key);
+            return noErr;
+        }
+        CFDictionarySetValue(s->data, key, data);
+        return CFDictionaryGetValue(s->data, key) == data ? noErr : memFullErr;
+    });
 }
 
 OSStatus PMSessionGetCurrentPrinter(PMPrintSession session, PMPrinter* printer) {
@@ -172,31 +182,25 @@ OSStatus PMSessionGetCurrentPrinter(PMPrintSession session, PMPrinter* printer) 
         return paramErr;
     }
     *printer = nullptr;
-    std::lock_guard<std::mutex> guard(TheObjects().lock);
-    OpaquePMPrintSession* s = LiveSession(session);
-    if (s == nullptr) {
-        return kPMInvalidPrintSession;
-    }
-    *printer = s->printer;
-    return *printer != nullptr ? OSStatus{noErr} : kPMInvalidPrinter;
+    return WithSession(session, [&](OpaquePMPrintSession* s) -> OSStatus {
+        *printer = s->printer;
+        return *printer != nullptr ? OSStatus{noErr} : kPMInvalidPrinter;
+    });
 }
 
 OSStatus PMSessionSetCurrentPMPrinter(PMPrintSession session, PMPrinter printer) {
-    std::lock_guard<std::mutex> guard(TheObjects().lock);
-    OpaquePMPrintSession* s = LiveSession(session);
-    if (s == nullptr) {
-        return kPMInvalidPrintSession;
-    }
-    OpaquePMPrinter* p = LivePrinter(printer);
-    if (p == nullptr) {
-        return kPMInvalidPrinter;
-    }
-    ++p->refCount;
-    if (s->printer != nullptr) {
-        ReleaseLocked(s->printer);
-    }
-    s->printer = p;
-    return noErr;
+    return WithSession(session, [&](OpaquePMPrintSession* s) -> OSStatus {
+        OpaquePMPrinter* p = LivePrinter(printer);
+        if (p == nullptr) {
+            return kPMInvalidPrinter;
+        }
+        ++p->refCount;
+        if (s->printer != nullptr) {
+            ReleaseLocked(s->printer);
+        }
+        s->printer = p;
+        return noErr;
+    });
 }
 
 PMPrinter PMPrinterCreate(CFStringRef name, CFURLRef deviceURI, CFURLRef ppdURL) {
@@ -225,13 +229,10 @@ OSStatus PMPrinterGetDeviceURI(PMPrinter printer, CFURLRef* deviceURI) {
         return paramErr;
     }
     *deviceURI = nullptr;
-    std::lock_guard<std::mutex> guard(TheObjects().lock);
-    OpaquePMPrinter* p = LivePrinter(printer);
-    if (p == nullptr) {
-        return kPMInvalidPrinter;
-    }
-    *deviceURI = p->deviceURI;
-    return *deviceURI != nullptr ? OSStatus{noErr} : kPMKeyNotFound;
+    return WithPrinter(printer, [&](OpaquePMPrinter* p) -> OSStatus {
+        *deviceURI = p->deviceURI;
+        return *deviceURI != nullptr ? OSStatus{noErr} : kPMKeyNotFound;
+    });
 }
 
 OSStatus PMPrinterGetDescriptionURL(PMPrinter printer, CFStringRef descriptionType,
@@ -240,16 +241,13 @@ OSStatus PMPrinterGetDescriptionURL(PMPrinter printer, CFStringRef descriptionTy
         return paramErr;
     }
     *fileURL = nullptr;
-    std::lock_guard<std::mutex> guard(TheObjects().lock);
-    OpaquePMPrinter* p = LivePrinter(printer);
-    if (p == nullptr) {
-        return kPMInvalidPrinter;
-    }
-    if (!IsKey(descriptionType) || !CFEqual(descriptionType, kPMPPDDescriptionType)) {
-        return kPMInvalidKey;
-    }
-    *fileURL = p->ppdURL;
-    return *fileURL != nullptr ? OSStatus{noErr} : kPMKeyNotFound;
+    return WithPrinter(printer, [&](OpaquePMPrinter* p) -> OSStatus {
+        if (!IsKey(descriptionType) || !CFEqual(descriptionType, kPMPPDDescriptionType)) {
+            return kPMInvalidKey;
+        }
+        *fileURL = p->ppdURL;
+        return *fileURL != nullptr ? OSStatus{noErr} : kPMKeyNotFound;
+    });
 }
 
 OSStatus PMRetain(PMObject object) {

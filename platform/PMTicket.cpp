@@ -143,28 +143,26 @@ using namespace pminternal;
 
 namespace {
 
-// The item under `key` (left with the ticket), or the reason there is none.
-OSStatus FindItem(PMTicketRef ref, UInt32 nodeIndex1, UInt32 nodeIndex2, CFStringRef key,
-                  CFTypeRef* item) {
+// Runs `use` on the live ticket that `ref` names, with the lock held; kPMInvalidTicket when
+// it names none.
+template <typename Use>
+OSStatus WithTicket(PMTicketRef ref, Use use) {
+    std::lock_guard<std::mutex> guard(TicketLock());
     Ticket* ticket = FindTicket(ref);
-    if (ticket == nullptr) {
-        return kPMInvalidTicket;
-    }
-    if (nodeIndex1 != kPMTopLevel || nodeIndex2 != kPMTopLevel) {
-        return paramErr;
-    }
+    return ticket != nullptr ? use(ticket) : OSStatus{kPMInvalidTicket};
+}
+
+// The item under `key`, or the reason there is none (lock held).
+OSStatus FindItem(Ticket* ticket, CFStringRef key, ItemMap::iterator* at) {
     if (!IsValidKey(key)) {
         return kPMInvalidKey;
     }
-    auto found = ticket->items.find(key);
-    if (found == ticket->items.end()) {
-        return kPMKeyNotFound;
-    }
-    *item = found->second.value;
-    return noErr;
+    *at = ticket->items.find(key);
+    return *at != ticket->items.end() ? OSStatus{noErr} : kPMKeyNotFound;
 }
 
-// A read of an item that must be of one Core Foundation type.
+// A read of a top-level item of one Core Foundation type (0: any); the value stays the
+// ticket's.
 template <typename Ref>
 OSStatus GetTyped(PMTicketRef ref, UInt32 nodeIndex1, UInt32 nodeIndex2, CFStringRef key,
                   CFTypeID type, Ref* out) {
@@ -172,37 +170,38 @@ OSStatus GetTyped(PMTicketRef ref, UInt32 nodeIndex1, UInt32 nodeIndex2, CFStrin
         return paramErr;
     }
     *out = nullptr;
-    std::lock_guard<std::mutex> guard(TicketLock());
-    CFTypeRef item = nullptr;
-    OSStatus status = FindItem(ref, nodeIndex1, nodeIndex2, key, &item);
-    if (status != noErr) {
-        return status;
-    }
-    if (CFGetTypeID(item) != type) {
-        return kPMInvalidValue;
-    }
-    *out = static_cast<Ref>(item);
-    return noErr;
+    return WithTicket(ref, [&](Ticket* ticket) -> OSStatus {
+        if (nodeIndex1 != kPMTopLevel || nodeIndex2 != kPMTopLevel) {
+            return paramErr;
+        }
+        ItemMap::iterator found;
+        const OSStatus status = FindItem(ticket, key, &found);
+        if (status != noErr) {
+            return status;
+        }
+        if (type != 0 && CFGetTypeID(found->second.value) != type) {
+            return kPMInvalidValue;
+        }
+        *out = static_cast<Ref>(found->second.value);
+        return noErr;
+    });
 }
 
-// A write of a value that must be of one Core Foundation type.
+// A write of a value of one Core Foundation type (0: any).
 OSStatus SetTyped(PMTicketRef ref, CFStringRef clientID, CFStringRef key, CFTypeRef value,
                   CFTypeID type, Boolean locked) {
-    std::lock_guard<std::mutex> guard(TicketLock());
-    Ticket* ticket = FindTicket(ref);
-    if (ticket == nullptr) {
-        return kPMInvalidTicket;
-    }
-    if (!IsValidKey(key)) {
-        return kPMInvalidKey;
-    }
-    if (value == nullptr || (type != 0 && CFGetTypeID(value) != type)) {
-        return kPMInvalidValue;
-    }
-    if (clientID != nullptr && CFGetTypeID(clientID) != CFStringGetTypeID()) {
-        return paramErr;
-    }
-    return StoreItem(ticket, clientID, key, value, locked != 0);
+    return WithTicket(ref, [&](Ticket* ticket) -> OSStatus {
+        if (!IsValidKey(key)) {
+            return kPMInvalidKey;
+        }
+        if (value == nullptr || (type != 0 && CFGetTypeID(value) != type)) {
+            return kPMInvalidValue;
+        }
+        if (clientID != nullptr && CFGetTypeID(clientID) != CFStringGetTypeID()) {
+            return paramErr;
+        }
+        return StoreItem(ticket, clientID, key, value, locked != 0);
+    });
 }
 
 }  // namespace
@@ -225,26 +224,20 @@ OSStatus PMTicketCreate(CFAllocatorRef, CFStringRef ticketType, PMTicketRef* new
 }
 
 OSStatus PMTicketRetain(PMTicketRef ref) {
-    std::lock_guard<std::mutex> guard(TicketLock());
-    Ticket* ticket = FindTicket(ref);
-    if (ticket == nullptr) {
-        return kPMInvalidTicket;
-    }
-    if (ticket->refCount == INT32_MAX) {
-        return memFullErr;
-    }
-    ++ticket->refCount;
-    return noErr;
+    return WithTicket(ref, [](Ticket* ticket) -> OSStatus {
+        if (ticket->refCount == INT32_MAX) {
+            return memFullErr;
+        }
+        ++ticket->refCount;
+        return noErr;
+    });
 }
 
 OSStatus PMTicketRelease(PMTicketRef ref) {
-    std::lock_guard<std::mutex> guard(TicketLock());
-    Ticket* ticket = FindTicket(ref);
-    if (ticket == nullptr) {
-        return kPMInvalidTicket;
-    }
-    ReleaseTicket(ticket);
-    return noErr;
+    return WithTicket(ref, [](Ticket* ticket) -> OSStatus {
+        ReleaseTicket(ticket);
+        return noErr;
+    });
 }
 
 OSStatus PMTicketReleaseAndClear(PMTicketRef* ref) {
@@ -261,13 +254,10 @@ OSStatus PMTicketGetRetainCount(PMTicketRef ref, CFIndex* retainCount) {
         return paramErr;
     }
     *retainCount = 0;
-    std::lock_guard<std::mutex> guard(TicketLock());
-    Ticket* ticket = FindTicket(ref);
-    if (ticket == nullptr) {
-        return kPMInvalidTicket;
-    }
-    *retainCount = ticket->refCount;
-    return noErr;
+    return WithTicket(ref, [&](Ticket* ticket) -> OSStatus {
+        *retainCount = ticket->refCount;
+        return noErr;
+    });
 }
 
 OSStatus PMTicketGetType(PMTicketRef ref, CFStringRef* ticketType) {
@@ -275,23 +265,15 @@ OSStatus PMTicketGetType(PMTicketRef ref, CFStringRef* ticketType) {
         return paramErr;
     }
     *ticketType = nullptr;
-    std::lock_guard<std::mutex> guard(TicketLock());
-    Ticket* ticket = FindTicket(ref);
-    if (ticket == nullptr) {
-        return kPMInvalidTicket;
-    }
-    *ticketType = ticket->type;
-    return noErr;
+    return WithTicket(ref, [&](Ticket* ticket) -> OSStatus {
+        *ticketType = ticket->type;
+        return noErr;
+    });
 }
 
 OSStatus PMTicketGetItem(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2, CFStringRef key,
                          CFTypeRef* item) {
-    if (item == nullptr) {
-        return paramErr;
-    }
-    *item = nullptr;
-    std::lock_guard<std::mutex> guard(TicketLock());
-    return FindItem(ticket, nodeIndex1, nodeIndex2, key, item);
+    return GetTyped(ticket, nodeIndex1, nodeIndex2, key, 0, item);
 }
 
 OSStatus PMTicketGetCFData(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2,
@@ -391,29 +373,24 @@ OSStatus PMTicketSetBoolean(PMTicketRef ticket, CFStringRef clientID, CFStringRe
 }
 
 OSStatus PMTicketReleaseItem(PMTicketRef ref, CFStringRef key) {
-    std::lock_guard<std::mutex> guard(TicketLock());
-    Ticket* ticket = FindTicket(ref);
-    if (ticket == nullptr) {
-        return kPMInvalidTicket;
-    }
-    if (!IsValidKey(key)) {
-        return kPMInvalidKey;
-    }
-    auto found = ticket->items.find(key);
-    if (found == ticket->items.end()) {
-        return kPMKeyNotFound;
-    }
-    // The call names no client, so a locked item cannot be told from another's: it stays.
-    if (found->second.locked) {
-        return kPMItemIsLocked;
-    }
-    const CFStringRef ownKey = found->first;
-    const TicketItem item = found->second;
-    ticket->items.erase(found);
-    CFRelease(ownKey);
-    CFRelease(item.value);
-    CFRelease(item.client);
-    return noErr;
+    return WithTicket(ref, [&](Ticket* ticket) -> OSStatus {
+        ItemMap::iterator found;
+        const OSStatus status = FindItem(ticket, key, &found);
+        if (status != noErr) {
+            return status;
+        }
+        // The call names no client, so a locked item cannot be told from another's: it stays.
+        if (found->second.locked) {
+            return kPMItemIsLocked;
+        }
+        const CFStringRef ownKey = found->first;
+        const TicketItem item = found->second;
+        ticket->items.erase(found);
+        CFRelease(ownKey);
+        CFRelease(item.value);
+        CFRelease(item.client);
+        return noErr;
+    });
 }
 
 OSStatus PMTicketCopyKeys(PMTicketRef ref, CFArrayRef* keys) {
@@ -421,25 +398,23 @@ OSStatus PMTicketCopyKeys(PMTicketRef ref, CFArrayRef* keys) {
         return paramErr;
     }
     *keys = nullptr;
-    std::lock_guard<std::mutex> guard(TicketLock());
-    Ticket* ticket = FindTicket(ref);
-    if (ticket == nullptr) {
-        return kPMInvalidTicket;
-    }
-    CFMutableArrayRef array = CFArrayCreateMutable(
-        kCFAllocatorDefault, static_cast<CFIndex>(ticket->items.size()), &kCFTypeArrayCallBacks);
-    if (array == nullptr) {
-        return memFullErr;
-    }
-    for (const auto& entry : ticket->items) {
-        CFArrayAppendValue(array, entry.first);
-    }
-    if (CFArrayGetCount(array) != static_cast<CFIndex>(ticket->items.size())) {
-        CFRelease(array);
-        return memFullErr;
-    }
-    *keys = array;
-    return noErr;
+    return WithTicket(ref, [&](Ticket* ticket) -> OSStatus {
+        const CFIndex count = static_cast<CFIndex>(ticket->items.size());
+        CFMutableArrayRef array =
+            CFArrayCreateMutable(kCFAllocatorDefault, count, &kCFTypeArrayCallBacks);
+        if (array == nullptr) {
+            return memFullErr;
+        }
+        for (const auto& entry : ticket->items) {
+            CFArrayAppendValue(array, entry.first);
+        }
+        if (CFArrayGetCount(array) != count) {
+            CFRelease(array);
+            return memFullErr;
+        }
+        *keys = array;
+        return noErr;
+    });
 }
 
 OSStatus PMTicketGetItemAttributes(PMTicketRef ref, CFStringRef key, CFStringRef* clientID,
@@ -450,23 +425,18 @@ OSStatus PMTicketGetItemAttributes(PMTicketRef ref, CFStringRef key, CFStringRef
     if (locked != nullptr) {
         *locked = false;
     }
-    std::lock_guard<std::mutex> guard(TicketLock());
-    Ticket* ticket = FindTicket(ref);
-    if (ticket == nullptr) {
-        return kPMInvalidTicket;
-    }
-    if (!IsValidKey(key)) {
-        return kPMInvalidKey;
-    }
-    auto found = ticket->items.find(key);
-    if (found == ticket->items.end()) {
-        return kPMKeyNotFound;
-    }
-    if (clientID != nullptr) {
-        *clientID = found->second.client;
-    }
-    if (locked != nullptr) {
-        *locked = found->second.locked;
-    }
-    return noErr;
+    return WithTicket(ref, [&](Ticket* ticket) -> OSStatus {
+        ItemMap::iterator found;
+        const OSStatus status = FindItem(ticket, key, &found);
+        if (status != noErr) {
+            return status;
+        }
+        if (clientID != nullptr) {
+            *clientID = found->second.client;
+        }
+        if (locked != nullptr) {
+            *locked = found->second.locked;
+        }
+        return noErr;
+    });
 }

@@ -24,6 +24,8 @@ struct KeyEqual {
     bool operator()(CFStringRef a, CFStringRef b) const { return CFEqual(a, b); }
 };
 
+using ItemMap = std::unordered_map<CFStringRef, TicketItem, KeyHash, KeyEqual>;
+
 // A ticket: its type and its top-level items by key. Keys, values and client identifiers are
 // retained by the ticket and released with it.
 struct Ticket {
@@ -35,7 +37,7 @@ struct Ticket {
     uint32_t handle = 0;
     int32_t refCount = 1;
     CFStringRef type = nullptr;
-    std::unordered_map<CFStringRef, TicketItem, KeyHash, KeyEqual> items;
+    ItemMap items;
 };
 
 // Every ticket call holds this lock for its whole run, so the table and the tickets are never

@@ -73,34 +73,45 @@ OSStatus JobTicket::Get(CFStringRef key, PMTicketRef& ticket) {
     return mLastError;
 }
 
-OSStatus JobTicket::Get(CFStringRef key, CFDataRef& value) {
-    mLastError = noErr;
+namespace {
+
+// A typed read of the platform: no value and lastError 0 first; without a ticket -30891 with
+// lastError left at 0; otherwise the platform's result, kept in lastError.
+template <typename Ref>
+OSStatus TypedGet(PMTicketRef ticket, int32_t& lastError, CFStringRef key, Ref& value,
+                  OSStatus (*get)(PMTicketRef, UInt32, UInt32, CFStringRef, Ref*)) {
+    lastError = noErr;
     value = nullptr;
-    if (mTicket == nullptr) {
-        return kNoTicket;
+    if (ticket == nullptr) {
+        return JobTicket::kNoTicket;
     }
-    mLastError = PMTicketGetCFData(mTicket, kPMTopLevel, kPMTopLevel, key, &value);
-    return mLastError;
+    lastError = get(ticket, kPMTopLevel, kPMTopLevel, key, &value);
+    return lastError;
+}
+
+// A typed write of the platform: -30891 without a ticket, else the platform's result; either
+// is kept in lastError.
+template <typename Value>
+OSStatus TypedSet(PMTicketRef ticket, int32_t& lastError, CFStringRef clientID, CFStringRef key,
+                  Value value, unsigned char locked,
+                  OSStatus (*set)(PMTicketRef, CFStringRef, CFStringRef, Value, Boolean)) {
+    lastError = ticket != nullptr ? set(ticket, clientID, key, value, locked)
+                                  : static_cast<OSStatus>(JobTicket::kNoTicket);
+    return lastError;
+}
+
+}  // namespace
+
+OSStatus JobTicket::Get(CFStringRef key, CFDataRef& value) {
+    return TypedGet(mTicket, mLastError, key, value, PMTicketGetCFData);
 }
 
 OSStatus JobTicket::Get(CFStringRef key, CFStringRef& value) {
-    mLastError = noErr;
-    value = nullptr;
-    if (mTicket == nullptr) {
-        return kNoTicket;
-    }
-    mLastError = PMTicketGetCFString(mTicket, kPMTopLevel, kPMTopLevel, key, &value);
-    return mLastError;
+    return TypedGet(mTicket, mLastError, key, value, PMTicketGetCFString);
 }
 
 OSStatus JobTicket::Get(CFStringRef key, CFDictionaryRef& value) {
-    mLastError = noErr;
-    value = nullptr;
-    if (mTicket == nullptr) {
-        return kNoTicket;
-    }
-    mLastError = PMTicketGetCFDictionary(mTicket, kPMTopLevel, kPMTopLevel, key, &value);
-    return mLastError;
+    return TypedGet(mTicket, mLastError, key, value, PMTicketGetCFDictionary);
 }
 
 OSStatus JobTicket::GetInt(CFStringRef key, long& value) {
@@ -120,29 +131,18 @@ OSStatus JobTicket::GetInt(CFStringRef key, long& value) {
 
 OSStatus JobTicket::Set(CFStringRef clientID, CFStringRef key, CFArrayRef value,
                         unsigned char locked) {
-    if (mTicket == nullptr) {
-        return mLastError = kNoTicket;
-    }
     DebugPrintf("data refcount = %d\n", static_cast<int>(CFGetRetainCount(value)));
-    mLastError = PMTicketSetCFArray(mTicket, clientID, key, value, locked);
-    return mLastError;
+    return TypedSet(mTicket, mLastError, clientID, key, value, locked, PMTicketSetCFArray);
 }
 
 OSStatus JobTicket::Set(CFStringRef clientID, CFStringRef key, CFStringRef value,
                         unsigned char locked) {
-    if (mTicket == nullptr) {
-        return mLastError = kNoTicket;
-    }
     DebugPrintf("data refcount = %d\n", static_cast<int>(CFGetRetainCount(value)));
-    mLastError = PMTicketSetCFString(mTicket, clientID, key, value, locked);
-    return mLastError;
+    return TypedSet(mTicket, mLastError, clientID, key, value, locked, PMTicketSetCFString);
 }
 
 OSStatus JobTicket::Set(CFStringRef clientID, CFStringRef key, CFDataRef value,
                         unsigned char locked) {
-    if (mTicket == nullptr) {
-        return mLastError = kNoTicket;
-    }
     CFIndex ticketCount = 0;
     PMTicketGetRetainCount(mTicket, &ticketCount);
     DebugPrintf("mTicket %x refcount = %d\n",
@@ -150,24 +150,16 @@ OSStatus JobTicket::Set(CFStringRef clientID, CFStringRef key, CFDataRef value,
                 static_cast<int>(ticketCount));
     DebugPrintf("data refcount = %d\n", static_cast<int>(CFGetRetainCount(value)));
     DebugPrintf("%d\n", static_cast<int>(locked));
-    mLastError = PMTicketSetCFData(mTicket, clientID, key, value, locked);
-    return mLastError;
+    return TypedSet(mTicket, mLastError, clientID, key, value, locked, PMTicketSetCFData);
 }
 
 OSStatus JobTicket::Set(CFStringRef clientID, CFStringRef key, CFDictionaryRef value,
                         unsigned char locked) {
-    if (mTicket == nullptr) {
-        return mLastError = kNoTicket;
-    }
     DebugPrintf("%d\n", static_cast<int>(locked));
-    mLastError = PMTicketSetCFDictionary(mTicket, clientID, key, value, locked);
-    return mLastError;
+    return TypedSet(mTicket, mLastError, clientID, key, value, locked, PMTicketSetCFDictionary);
 }
 
 OSStatus JobTicket::Set(CFStringRef clientID, CFStringRef key, long value, unsigned char locked) {
-    if (mTicket == nullptr) {
-        return mLastError = kNoTicket;
-    }
     // The item is 32 bits wide: a value beyond that range is stored as the nearest limit
     // rather than cut to its low bits.
     const SInt32 stored = value > INT32_MAX   ? INT32_MAX
@@ -175,15 +167,12 @@ OSStatus JobTicket::Set(CFStringRef clientID, CFStringRef key, long value, unsig
                                               : static_cast<SInt32>(value);
     DebugPrintf("%d\n", static_cast<int>(stored));
     DebugPrintf("%d\n", static_cast<int>(locked));
-    mLastError = PMTicketSetSInt32(mTicket, clientID, key, stored, locked);
-    return mLastError;
+    return TypedSet(mTicket, mLastError, clientID, key, stored, locked, PMTicketSetSInt32);
 }
 
 OSStatus JobTicket::Release(CFStringRef key) {
-    if (mTicket == nullptr) {
-        return mLastError = kNoTicket;
-    }
-    mLastError = PMTicketReleaseItem(mTicket, key);
+    mLastError =
+        mTicket != nullptr ? PMTicketReleaseItem(mTicket, key) : static_cast<OSStatus>(kNoTicket);
     return mLastError;
 }
 
@@ -319,34 +308,21 @@ void PrinterInfoTicket::PostscriptVersion(CFNumberRef* level, CFStringRef* versi
     }
 }
 
-bool PrinterInfoTicket::GetFullPrinterTypeName(CString& name) {
-    CFStringRef item = GetFullPrinterTypeName();
-    if (item == nullptr) {
-        return false;
-    }
-    name = item;
-    return true;
-}
-
-bool PrinterInfoTicket::GetPrinterMakeAndModel(CString& name) {
-    CFStringRef item = GetPrinterMakeAndModel();
-    if (item == nullptr) {
-        return false;
-    }
-    name = item;
-    return true;
-}
-
 namespace {
 
-// Assigns a string item to `text` after setting it to ""; true when it was assigned.
-bool AssignOrEmpty(CFTypeRef item, CString& text) {
-    text = "";
+// Assigns a string item to `text`; false, leaving `text` alone, when there is none.
+bool AssignIfPresent(CFTypeRef item, CString& text) {
     if (item == nullptr || CFGetTypeID(item) != CFStringGetTypeID()) {
         return false;
     }
     text = static_cast<CFStringRef>(item);
     return true;
+}
+
+// The same after setting `text` to "".
+bool AssignOrEmpty(CFTypeRef item, CString& text) {
+    text = "";
+    return AssignIfPresent(item, text);
 }
 
 // A number converted to signed 32 bits into `out`; -1 and false when it does not convert.
@@ -358,6 +334,14 @@ bool Convert(CFNumberRef number, long* out) {
 }
 
 }  // namespace
+
+bool PrinterInfoTicket::GetFullPrinterTypeName(CString& name) {
+    return AssignIfPresent(GetFullPrinterTypeName(), name);
+}
+
+bool PrinterInfoTicket::GetPrinterMakeAndModel(CString& name) {
+    return AssignIfPresent(GetPrinterMakeAndModel(), name);
+}
 
 bool PrinterInfoTicket::GetColorDeviceUUID(CString& uuid) {
     return AssignOrEmpty(GetColorDeviceUUID(), uuid);
@@ -379,8 +363,7 @@ bool PrinterInfoTicket::PostscriptVersion(long* level, CString* version, long* r
         set = Convert(levelNumber, level) || set;
     }
     if (versionString != nullptr) {
-        *version = versionString;
-        set = true;
+        set = AssignIfPresent(versionString, *version) || set;
     }
     if (revisionNumber != nullptr) {
         set = Convert(revisionNumber, revision) || set;

@@ -196,8 +196,9 @@ bool ZEQJobTicket::Save(CFStringRef clientID) {
         } else if (!ZEQURLWriteDataReplacing(url, xml, kTicketFileMode, &error)) {
             // "/tmp" is everyone's: the file is written privately beside the name, given its
             // mode and renamed over it, so that nothing another user planted there is followed
-            // and the filter never sees half a file. A name that cannot be taken over (another
-            // user's file in the sticky folder) ends the save here.
+            // and the filter never sees half a file. Names are not checked for uniqueness: an
+            // earlier file of ours under the name is replaced; one that cannot be taken over
+            // (another user's, in the sticky folder) ends the save here.
             mLastError = error;
         } else {
             mLastError = mPrintSettings->Set(clientID, mKey, pathString, 0);

@@ -26,9 +26,7 @@ TEST(GestaltTest, RegisterReplaceAndRemove) {
     EXPECT_EQ(value, address);
     EXPECT_EQ(Gestalt(selector, nullptr), paramErr);
 
-    // Another selector is another entry.
     EXPECT_EQ(Gestalt(selector + 1, &value), gestaltUndefSelectorErr);
-
     ASSERT_EQ(ReplaceGestaltValue(selector, 0), noErr);
     ASSERT_EQ(Gestalt(selector, &value), noErr);
     EXPECT_EQ(value, 0);

@@ -23,39 +23,20 @@ TEST(JobTicketTest, TypedReadsAndWritesOnTheSessionsPrintSettings) {
     TicketSession s;
     PrintSettingsTicket ticket(s.session);
     ASSERT_TRUE(ticket.IsValid());
-    EXPECT_EQ(ticket.GetLastError(), noErr);
     EXPECT_EQ(ticket.GetTicket(), s.settings);
 
     const UInt8 bytes[] = {1, 2, 3};
     CFDataRef data = CFDataCreate(nullptr, bytes, sizeof bytes);
-    const void* keys[] = {CFSTR("k")};
-    const void* values[] = {CFSTR("v")};
-    CFDictionaryRef dict = CFDictionaryCreate(
-        nullptr, keys, values, 1, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
-    CFArrayRef array = CFArrayCreate(nullptr, values, 1, &kCFTypeArrayCallBacks);
     EXPECT_EQ(ticket.Set(CFSTR("app"), CFSTR("data"), data, 0), noErr);
     EXPECT_EQ(ticket.Set(CFSTR("app"), CFSTR("text"), CFSTR("hello"), 0), noErr);
-    EXPECT_EQ(ticket.Set(CFSTR("app"), CFSTR("dict"), dict, 0), noErr);
-    EXPECT_EQ(ticket.Set(CFSTR("app"), CFSTR("array"), array, 0), noErr);
-    EXPECT_EQ(ticket.Set(CFSTR("app"), CFSTR("copies"), 4L, 0), noErr);
     // A long beyond 32 bits is stored as the nearest 32-bit value, not its low bits.
     EXPECT_EQ(ticket.Set(CFSTR("app"), CFSTR("huge"), LONG_MAX, 0), noErr);
-
     CFDataRef readData = nullptr;
-    CFStringRef readText = nullptr;
-    CFDictionaryRef readDict = nullptr;
     long number = 0;
     EXPECT_EQ(ticket.Get(CFSTR("data"), readData), noErr);
     EXPECT_TRUE(CFEqual(readData, data));
-    EXPECT_EQ(ticket.Get(CFSTR("text"), readText), noErr);
-    EXPECT_TRUE(CFEqual(readText, CFSTR("hello")));
-    EXPECT_EQ(ticket.Get(CFSTR("dict"), readDict), noErr);
-    EXPECT_TRUE(CFEqual(readDict, dict));
-    EXPECT_EQ(ticket.GetInt(CFSTR("copies"), number), noErr);
-    EXPECT_EQ(number, 4);
     EXPECT_EQ(ticket.GetInt(CFSTR("huge"), number), noErr);
     EXPECT_EQ(number, INT32_MAX);
-    // The writer is recorded with the item.
     CFStringRef client = nullptr;
     Boolean locked = true;
     EXPECT_EQ(PMTicketGetItemAttributes(s.settings, CFSTR("text"), &client, &locked), noErr);
@@ -66,21 +47,14 @@ TEST(JobTicketTest, TypedReadsAndWritesOnTheSessionsPrintSettings) {
     EXPECT_EQ(ticket.Get(CFSTR("text"), readData), kPMInvalidValue);
     EXPECT_EQ(readData, nullptr);
     EXPECT_EQ(ticket.GetLastError(), kPMInvalidValue);
-    EXPECT_EQ(ticket.GetInt(CFSTR("missing"), number), kPMKeyNotFound);
-    EXPECT_EQ(number, 0);
     EXPECT_EQ(ticket.Release(CFSTR("text")), noErr);
-    EXPECT_EQ(ticket.Get(CFSTR("text"), readText), kPMKeyNotFound);
     EXPECT_EQ(ticket.Release(CFSTR("text")), kPMKeyNotFound);
 
-    // Session data, not ticket data: the ticket numbers.
-    long reference = 0;
-    EXPECT_EQ(ticket.Get(kPMPrinterInfoTicketKey, reference), noErr);
-    EXPECT_EQ(reference, static_cast<long>(reinterpret_cast<uintptr_t>(s.info)));
-    EXPECT_EQ(ticket.Get(CFSTR("NoSuchName"), reference), JobTicket::kNoSessionEntry);
-
+    // Get(key, long&) reads session data, not ticket data: the ticket numbers.
+    EXPECT_EQ(ticket.Get(kPMPrinterInfoTicketKey, number), noErr);
+    EXPECT_EQ(number, static_cast<long>(reinterpret_cast<uintptr_t>(s.info)));
+    EXPECT_EQ(ticket.Get(CFSTR("text"), number), JobTicket::kNoSessionEntry);
     CFRelease(data);
-    CFRelease(dict);
-    CFRelease(array);
 }
 
 TEST(JobTicketTest, MissingZeroStaleAndForgedTicketNumbers) {
@@ -140,9 +114,6 @@ TEST(JobTicketTest, OnlyATicketMadeHereIsReleasedHere) {
         JobTicket own(kPMPageFormatTicket);
         ASSERT_TRUE(own.IsValid());
         made = own.GetTicket();
-        CFStringRef type = nullptr;
-        EXPECT_EQ(PMTicketGetType(made, &type), noErr);
-        EXPECT_TRUE(CFEqual(type, kPMPageFormatTicket));
     }
     EXPECT_EQ(PMTicketRetain(made), kPMInvalidTicket);
 
@@ -151,10 +122,6 @@ TEST(JobTicketTest, OnlyATicketMadeHereIsReleasedHere) {
     CFIndex count = 0;
     EXPECT_EQ(PMTicketGetRetainCount(s.settings, &count), noErr);
     EXPECT_EQ(count, 1);
-
-    JobTicket untyped(static_cast<CFStringRef>(nullptr));
-    EXPECT_FALSE(untyped.IsValid());
-    EXPECT_EQ(untyped.GetLastError(), kPMInvalidKey);
 }
 
 TEST(PrinterInfoTicketTest, ReadersAndTheirFailures) {
@@ -166,7 +133,6 @@ TEST(PrinterInfoTicketTest, ReadersAndTheirFailures) {
     CFNumberRef memoryNumber = CFNumberCreate(nullptr, kCFNumberSInt32Type, &memory);
     PMTicketSetCFString(s.info, app, kInfo("PMPrinterLongName"), CFSTR("Vorel 4300"), 0);
     PMTicketSetBoolean(s.info, app, kInfo("PMDoesCopies"), true, 0);
-    PMTicketSetBoolean(s.info, app, kInfo("PMDoesCopyCollate"), false, 0);
     PMTicketSetItem(s.info, app, kInfo("PMSupportsColor"), numberOne, 0);  // 1 is not true
     PMTicketSetItem(s.info, app, kInfo("PMTotalMemInstalled"), memoryNumber, 0);
     PMTicketSetCFString(s.info, app, kInfo("PMPSTTRasterizer"), CFSTR("42"), 0);  // not a number
@@ -184,7 +150,6 @@ TEST(PrinterInfoTicketTest, ReadersAndTheirFailures) {
     EXPECT_TRUE(CFEqual(info.GetFullPrinterTypeName(), CFSTR("Vorel 4300")));
     EXPECT_EQ(info.GetInfoError(), noErr);
     EXPECT_TRUE(info.SupportCopies());
-    EXPECT_FALSE(info.SupportCopiesAndCollate());
     EXPECT_FALSE(info.SupportColor());
     EXPECT_EQ(info.GetInfoError(), noErr);  // read fine, just not the Boolean true
     EXPECT_FALSE(info.SupportReversePrintingOrder());
@@ -192,8 +157,7 @@ TEST(PrinterInfoTicketTest, ReadersAndTheirFailures) {
     EXPECT_EQ(info.MemoryInstalled(), 64);
     EXPECT_EQ(info.TrueTypeFontRasterizer(), 0);
     EXPECT_EQ(info.GetPrinterMakeAndModel(), nullptr);  // only its own ticket is read
-    EXPECT_EQ(info.InputFileList(), nullptr);
-    EXPECT_EQ(info.GetLastError(), noErr);  // readers leave lastError alone
+    EXPECT_EQ(info.GetLastError(), noErr);              // readers leave lastError alone
 
     // Readers into a CString: some leave the string alone on failure, some empty it.
     CString model("kept");
@@ -202,9 +166,6 @@ TEST(PrinterInfoTicketTest, ReadersAndTheirFailures) {
     CString path("old");
     EXPECT_FALSE(info.PPDFile(path));
     EXPECT_STREQ(path, "");
-    CString uuid("old");
-    EXPECT_FALSE(info.GetColorDeviceUUID(uuid));
-    EXPECT_STREQ(uuid, "");
 
     // PostScript version: only what is asked for is filled; a level that does not convert to
     // a whole 32-bit number reads -1 and counts as not converted.
@@ -218,10 +179,7 @@ TEST(PrinterInfoTicketTest, ReadersAndTheirFailures) {
     level = 99;
     EXPECT_TRUE(info.PostscriptVersion(&level, &version, nullptr));
     EXPECT_STREQ(version, "3011.104");
-    CFNumberRef levelRef = nullptr;
     CFStringRef versionRef = CFSTR("x");
-    info.PostscriptVersion(&levelRef, nullptr, nullptr);
-    EXPECT_EQ(levelRef, levelNumber);
     PMTicketReleaseItem(s.info, kInfo("PMPSVersion"));
     info.PostscriptVersion(nullptr, &versionRef, nullptr);
     EXPECT_EQ(versionRef, nullptr);
