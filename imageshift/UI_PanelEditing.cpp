@@ -100,6 +100,8 @@ void UI_Panel::MultiplyTextField(double* exact, ControlRef field, double multipl
         return;
     double value = CFStringGetDoubleValue(text);
     CFRelease(text);
+    // The exact value when there is one (a slot without a value yet takes the text, as in
+    // ExactOrText).
     if (exact != nullptr && *exact != ImageShiftData::kNoValue)
         value = *exact;
     if (value == 0)

@@ -92,7 +92,7 @@ TEST(UserScript, ActionsDriveThePanelAndDumpItsState) {
     EXPECT_EQ((std::vector<int>{10, 174, 260, 194}), controls["4201"]["bounds"]);
     EXPECT_EQ(true, controls["4201"]["enabled"]);
     EXPECT_EQ("Units", controls["4224"]["text"]);
-    EXPECT_EQ(nlohmann::json::array(), state["alerts"]);
+    EXPECT_EQ(nlohmann::ordered_json::array(), state["alerts"]);
     EXPECT_EQ("paste 12,5", panel.log[panel.log.size() - 2]);
     // One line, keys in the order of a control's description.
     std::string line = out.str();
