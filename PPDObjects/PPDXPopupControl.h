@@ -46,6 +46,9 @@ public:
     ~PPDXPopupControl() override;
     // ---- settings cache (settings/ControlCache.cpp) ----
     PPDXPopupControl(Settings& settings, const long& id);
+    // The same, making at most `itemBudget` items and taking them from it: the rebuild of a
+    // collection shares one budget between its popups.
+    PPDXPopupControl(Settings& settings, const long& id, long& itemBudget);
     OSErr Save(Settings& settings, const long& id) override;
     OSErr Restore(Settings& settings, const long& id) override;
     // ---- end of settings cache ----
@@ -89,6 +92,7 @@ public:
 
 protected:
     void DestroyItems();
+    void LoadFromSettings(Settings& settings, const long& id, long& itemBudget);
 
     bool mCanSelectMultiple;
     CString* mDefaultKeyword;     // owned, may be null

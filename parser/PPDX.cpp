@@ -324,8 +324,17 @@ void PPDX::UpdateTextConverter() {
     mTextConverter = converter;
 }
 
+// A line that cannot be read (the end of the file, a line of 255 or more characters, a 0xFF
+// byte) ends the parse there: the value being read ends, and no later line is read, by a
+// value or by the statement loop.
 bool PPDX::NextStreamLine(char* line) {
-    return mStream != nullptr && mStream->GetLine(line);
+    if (mStream == nullptr || mReadFailed)
+        return false;
+    if (!mStream->GetLine(line)) {
+        mReadFailed = true;
+        return false;
+    }
+    return true;
 }
 
 // ---- tokenizer ----

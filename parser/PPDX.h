@@ -94,7 +94,8 @@ public:
 protected:
     // Replaces the text converter once both language version and encoding are known.
     void UpdateTextConverter();
-    // The file stream line that continues a multi-line value; false at the end.
+    // The next line of the file stream (a multi-line value's continuation); false at the end
+    // and for a line that cannot be read, and from then on for the rest of the parse.
     bool NextStreamLine(char* line);
 
     Boolean mValidPPD;
@@ -112,4 +113,7 @@ protected:
     PPDStream* mStream;
     const __CFArray* mPrinterNames;
     int32_t mRefCount;
+    // A line of the file stream could not be read: the parse stops there. Set by
+    // NextStreamLine, cleared when a parse starts.
+    bool mReadFailed = false;
 };

@@ -113,7 +113,6 @@ ZEQPPD::ZEQPPD(const ZEQPPD& other)
       mRequires(other.mRequires),
       mState(nullptr),
       mFileStream(nullptr),
-      mReadFailed(false),
       mIsCopy(true) {}
 
 ZEQPPD::~ZEQPPD() {
@@ -251,21 +250,21 @@ void ZEQPPD::RecordError(PPDXErrorObj* error) {
 
 bool ZEQPPD::ReadFileLine(char* line) {
     line[0] = '\0';
-    if (mFileStream == nullptr || mReadFailed)
-        return false;
-    if (!mFileStream->GetLine(line)) {
-        mReadFailed = true;
-        return false;
-    }
-    return true;
+    return mFileStream != nullptr && NextStreamLine(line);
 }
 
+// Double quotes around a word list are optional and "||" holds an empty word, so an empty
+// token (a delimiter right after another one) does not end the list: only the end of the
+// statement does. Every token read consumes at least one character, so the loop ends.
 bool ZEQPPD::NextWord(PPDStream& stream, char* word) {
-    while (NextToken(stream, word, "|:\"", true)) {
-        if (word[0] != '\0')
-            return true;
+    for (;;) {
+        if (NextToken(stream, word, "|:\"", true)) {
+            if (word[0] != '\0')
+                return true;
+        } else if (stream.Cursor() == nullptr || stream.Cursor() >= stream.Limit()) {
+            return false;
+        }
     }
-    return false;
 }
 
 const __CFString* ZEQPPD::ConvertText(const char* text) {

@@ -199,7 +199,6 @@ private:
     struct ParseState;  // per-parse hash indexes (parser/ZEQPPDIndex.h), alive during Parse
     ParseState* mState;
     PPDFileStream* mFileStream;  // the file stream while Parse runs
-    bool mReadFailed;            // a line could not be read: the statement loop stops
     bool mIsCopy;                // a copy shares the elements of its source and deletes none
     // The arena the model's small blocks are made in while it is parsed or rebuilt
     // (platform/ZEQArena.h); null for a copy or when none could be had.
@@ -216,7 +215,8 @@ private:
     void RecordError(PPDXErrorObj* error);
     // Next line of the file; false at the end or for a line that cannot be read.
     bool ReadFileLine(char* line);
-    // Next word up to a vertical bar, colon or double quote, stripped; empty words skipped.
+    // Next word of a word list (up to a vertical bar, colon or double quote, stripped); empty
+    // words are skipped up to the end of the statement, where it returns false.
     static bool NextWord(PPDStream& stream, char* word);
     // Translation text converted with the text converter (null without one), and the
     // user name given to an element (an empty string stands in for a missing one).

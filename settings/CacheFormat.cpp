@@ -1,6 +1,7 @@
 // Checked writers and readers of the items of the parsed-PPD cache.
 #include "settings/CacheFormat.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -145,18 +146,9 @@ bool ReadInt32(Settings& s, unsigned long tag, long id, int32_t& out) {
     return true;
 }
 
-long ReadCount(Settings& s, unsigned long tag, long id, bool* present, bool* held) {
+long ReadCount(Settings& s, unsigned long tag, long id) {
     int32_t value = 0;
-    const bool found = ReadInt32(s, tag, id, value);
-    if (present != nullptr) {
-        *present = found;
-    }
-    long count = found && value > 0 ? value : 0;
-    const long limit = s.Count();
-    if (held != nullptr) {
-        *held = count <= limit;
-    }
-    return count <= limit ? count : limit;
+    return ReadInt32(s, tag, id, value) && value > 0 ? value : 0;
 }
 
 CString* ReadText(Settings& s, unsigned long tag, long id) {
@@ -164,7 +156,8 @@ CString* ReadText(Settings& s, unsigned long tag, long id) {
     char* block = nullptr;
     long length = 0;
     const char* bytes = ReadItem(s, tag, id, buffer, block, length);
-    if (bytes == nullptr) {
+    if (bytes == nullptr || length < 1) {
+        std::free(block);
         return nullptr;
     }
     const_cast<char*>(bytes)[length] = '\0';
@@ -182,13 +175,12 @@ CFStringRef ReadUnicode(Settings& s, unsigned long tag, long id) {
     char* block = nullptr;
     long length = 0;
     const char* bytes = ReadItem(s, tag, id, buffer, block, length);
-    if (bytes == nullptr) {
+    if (bytes == nullptr || length < 1) {
+        std::free(block);
         return nullptr;
     }
     CFStringRef text =
-        length == 0
-            ? CFStringCreateWithCString(nullptr, "", kCFStringEncodingMacRoman)
-            : ExtenalToCFString(reinterpret_cast<unsigned char*>(const_cast<char*>(bytes)), length);
+        ExtenalToCFString(reinterpret_cast<unsigned char*>(const_cast<char*>(bytes)), length);
     std::free(block);
     return text;
 }
@@ -222,6 +214,43 @@ bool ItemId(long object, long item, long& id) {
         return false;
     }
     id = object * kItemsPerObject + item;
+    return true;
+}
+
+SectionNumbers::SectionNumbers(Settings& s, unsigned long countTag, long countId, long first,
+                               std::initializer_list<unsigned long> tags)
+    : mFirst(first), mCount(ReadCount(s, countTag, countId)) {
+    if (mCount <= s.Count()) {
+        return;
+    }
+    mWalked = true;
+    unsigned long tag = 0;
+    long id = 0;
+    long size = 0;
+    long attributes = 0;
+    for (OSStatus result = s.First(tag, id, size, attributes); result == noErr;
+         result = s.Next(tag, id, size, attributes)) {
+        if (id >= first && id - first < mCount &&
+            std::find(tags.begin(), tags.end(), tag) != tags.end()) {
+            mHeld.push_back(id);
+        }
+    }
+    std::sort(mHeld.begin(), mHeld.end());
+    mHeld.erase(std::unique(mHeld.begin(), mHeld.end()), mHeld.end());
+}
+
+bool SectionNumbers::Next(long& number) {
+    if (mWalked) {
+        if (mNext >= mHeld.size()) {
+            return false;
+        }
+        number = mHeld[mNext++];
+        return true;
+    }
+    if (static_cast<long>(mNext) >= mCount) {
+        return false;
+    }
+    number = mFirst + static_cast<long>(mNext++);
     return true;
 }
 

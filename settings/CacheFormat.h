@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
+#include <vector>
 
 #include "platform/CFString.h"
 #include "platform/MacTypes.h"
@@ -141,17 +143,14 @@ bool ReadExact(Settings& s, unsigned long tag, long id, void* out, long size);
 bool ReadFlag(Settings& s, unsigned long tag, long id, bool& out);
 // A 4-byte item as a signed 32-bit number.
 bool ReadInt32(Settings& s, unsigned long tag, long id, int32_t& out);
-// A collection count: a 4-byte item, negative counts taken as 0, and never more than the
-// container holds items (each object needs at least one item). `present` tells whether the
-// item was there with 4 bytes; `held` whether its value fit.
-long ReadCount(Settings& s, unsigned long tag, long id, bool* present = nullptr,
-               bool* held = nullptr);
-// A text item as a new CString (the caller deletes it): null when absent or longer than
-// kMaxItemBytes. A present empty item is an empty text: the writer wrote it because the
-// text was there.
+// A count: a 4-byte item, 0 when absent or of another length, negative counts taken as 0.
+// The callers bound what they do with it by what the container holds.
+long ReadCount(Settings& s, unsigned long tag, long id);
+// A text item as a new CString (the caller deletes it), as GetSettingsString reads it: null
+// when absent, empty or longer than kMaxItemBytes.
 CString* ReadText(Settings& s, unsigned long tag, long id);
-// A Unicode item as a new CFString (the caller releases it): null when absent, too long or
-// not a valid representation; a present empty item is the empty string.
+// A Unicode item as a new CFString (the caller releases it), as GetSettingsCFString reads it:
+// null when absent, empty, too long or not a valid representation.
 CFStringRef ReadUnicode(Settings& s, unsigned long tag, long id);
 // A code item as a new malloc'd block (the caller frees it) of `length` bytes: null and 0
 // when absent, empty or longer than kMaxItemBytes.
@@ -159,6 +158,31 @@ unsigned char* ReadData(Settings& s, unsigned long tag, long id, int32_t& length
 
 // The id n x 100 + k of popup item k of object n; false when it leaves the 32-bit range.
 bool ItemId(long object, long item, long& id);
+
+// The object numbers a collection is rebuilt from, in ascending order: the count item asks
+// for first .. first + count - 1. A cache this system wrote has at least one item for each
+// object, so its count never exceeds the items the container holds, and those numbers are
+// visited one by one. A larger count comes from a damaged cache, where visiting every number
+// could take far longer than the container has items: one walk over the items then finds
+// the numbers of that range that hold one of `tags` (the items that make an object of the
+// collection), and only they are visited, so the rebuild never runs longer than the items
+// held. For groups and controls that is the same result, since a number without a marker
+// makes nothing; a property number that holds no item at all, which would make an empty
+// page, is passed over.
+class SectionNumbers {
+public:
+    SectionNumbers(Settings& s, unsigned long countTag, long countId, long first,
+                   std::initializer_list<unsigned long> tags);
+    // The next number to visit; false after the last.
+    bool Next(long& number);
+
+private:
+    long mFirst;
+    long mCount;
+    bool mWalked = false;
+    size_t mNext = 0;         // index into the range, or into mHeld after a walk
+    std::vector<long> mHeld;  // the numbers found by the walk, ascending
+};
 
 // Sets the process-wide display options to 3 (every element admitted) for its lifetime and
 // puts the earlier value back.

@@ -36,11 +36,13 @@ OSErr AddCount(Settings& s, unsigned long tag, long id, long count) {
 // ---- property pages ----
 
 PPDXProperties::PPDXProperties(Settings& settings) : PPDXProperties() {
-    // Every number up to the count gets a page, whatever items it has.
-    const long count = ReadCount(settings, kPropertiesTag, kPropertiesCountId);
     try {
-        for (long i = 0; i < count; ++i) {
-            PPDXProperty* page = new (std::nothrow) PPDXProperty(settings, kFirstProperty + i);
+        // Every number up to the count gets a page, whatever items it has (within the bound
+        // of SectionNumbers).
+        SectionNumbers numbers(settings, kPropertiesTag, kPropertiesCountId, kFirstProperty,
+                               {kKeyword, kUserName, kParentName, kVisible, kShowInPrintProp});
+        for (long number = 0; numbers.Next(number);) {
+            PPDXProperty* page = new (std::nothrow) PPDXProperty(settings, number);
             if (page == nullptr) {
                 break;
             }
@@ -82,10 +84,10 @@ int16_t PPDXProperties::Save(Settings& settings) {
 // ---- groups ----
 
 PPDXGroups::PPDXGroups(Settings& settings) : PPDXGroups() {
-    const long count = ReadCount(settings, kGroupsTag, kGroupsCountId);
     try {
-        for (long i = 0; i < count; ++i) {
-            const long number = kFirstGroup + i;
+        SectionNumbers numbers(settings, kGroupsTag, kGroupsCountId, kFirstGroup,
+                               {kGroupMarker, kRollDownMarker, kScrollPaneMarker});
+        for (long number = 0; numbers.Next(number);) {
             // The markers are probed in this order; a number with none of them, or one whose
             // probe fails otherwise than "absent", is skipped.
             PPDXGroup* group = nullptr;
@@ -139,15 +141,17 @@ int16_t PPDXGroups::Save(Settings& settings) {
 // ---- controls ----
 
 PPDXControls::PPDXControls(Settings& settings, Observer* observer) : PPDXControls() {
-    const long count = ReadCount(settings, kControlsTag, kControlsCountId);
     // Job notes get the PPD's language encoding; it is read once, for the first of them.
     CString* languageEncoding = nullptr;
     bool encodingRead = false;
+    // The popup items that the popups of this collection may make together: no more than the
+    // container holds items.
+    long itemBudget = settings.Count();
     try {
-        const unsigned long markers[] = {kBooleanMarker, kJobNoteMarker, kPopupMarker, kRangeMarker,
-                                         kSpecialMarker};
-        for (long i = 0; i < count; ++i) {
-            const long number = kFirstControl + i;
+        const std::initializer_list<unsigned long> markers = {
+            kBooleanMarker, kJobNoteMarker, kPopupMarker, kRangeMarker, kSpecialMarker};
+        SectionNumbers numbers(settings, kControlsTag, kControlsCountId, kFirstControl, markers);
+        for (long number = 0; numbers.Next(number);) {
             unsigned long marker = 0;
             for (unsigned long candidate : markers) {
                 const OSStatus found = Probe(settings, candidate, number);
@@ -168,7 +172,7 @@ PPDXControls::PPDXControls(Settings& settings, Observer* observer) : PPDXControl
                 }
                 control = new (std::nothrow) PPDXJobNote(settings, number, languageEncoding);
             } else if (marker == kPopupMarker) {
-                control = new (std::nothrow) PPDXPopupControl(settings, number);
+                control = new (std::nothrow) PPDXPopupControl(settings, number, itemBudget);
             } else if (marker == kRangeMarker) {
                 if (Probe(settings, kFloatRangeMarker, number) == noErr) {
                     control = new (std::nothrow) PPDXFloatRangeControl(settings, number);
@@ -266,7 +270,8 @@ PPDXShortcuts::PPDXShortcuts(Settings& settings, PPDXControls* controls) : PPDXS
     for (long j = 0; j < count; ++j) {
         CString* keyword = ReadText(settings, kShortcutTag, id);
         // The number moves on only past a keyword that was read; a missing one would be
-        // asked for again each time, so the walk ends there.
+        // asked for again each time and change nothing, so the walk ends there. Every turn
+        // before it read an item of its own: the walk never runs longer than the items held.
         if (keyword == nullptr) {
             break;
         }

@@ -182,23 +182,30 @@ OSErr PPDXBooleanControl::Restore(Settings& settings, const long& id) {
 // ---- popup ----
 
 PPDXPopupControl::PPDXPopupControl(Settings& settings, const long& id) : PPDXPopupControl() {
+    long itemBudget = settings.Count();
+    LoadFromSettings(settings, id, itemBudget);
+}
+
+PPDXPopupControl::PPDXPopupControl(Settings& settings, const long& id, long& itemBudget)
+    : PPDXPopupControl() {
+    LoadFromSettings(settings, id, itemBudget);
+}
+
+void PPDXPopupControl::LoadFromSettings(Settings& settings, const long& id, long& itemBudget) {
     LoadControlItems(settings, id);
     ReadFlag(settings, kPickMany, id, mCanSelectMultiple);
     LoadText(settings, kDefaultKeyword, id, mDefaultKeyword);
     const char* candidate = GetDefaultKeyword();
 
-    // The count cannot exceed what the container holds. The writer gives every item its flag
-    // and never lets the items of two popups share ids, so the items end at the first one
-    // without a flag, or where the ids of the next popup begin: a damaged count cannot make
-    // the popups read one another's items over and over.
+    // Every item up to the count is appended, whatever items it has: one without its flag is
+    // not selected, one without any item is empty. The writer gives every item its flag, so
+    // the popups of a cache it wrote never need more items than the container holds; the
+    // budget (at most those items) stops what a damaged count would make beyond that, and
+    // ids past the 32-bit range hold no items.
     const long count = ReadCount(settings, kItemCount, id);
-    for (long k = 0; k < count; ++k) {
+    for (long k = 0; k < count && itemBudget > 0; ++k, --itemBudget) {
         long itemId = 0;
-        if (!ItemId(id, k, itemId) || Probe(settings, kItemSelected, itemId) != noErr) {
-            break;
-        }
-        if (k > 0 && k % kItemsPerObject == 0 &&
-            Probe(settings, kPopupMarker, id + k / kItemsPerObject) != collectionItemNotFoundErr) {
+        if (!ItemId(id, k, itemId)) {
             break;
         }
         _PopupItem* item = new (std::nothrow) _PopupItem();

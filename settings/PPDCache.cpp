@@ -42,14 +42,6 @@ void LoadText(Settings& s, unsigned long tag, long id, CString*& slot) {
     }
 }
 
-// Whether a section's count item, when there, asks for no more objects than the container
-// holds items.
-bool CountHeld(Settings& s, unsigned long tag, long id) {
-    bool held = true;
-    ReadCount(s, tag, id, nullptr, &held);
-    return held;
-}
-
 // Links every rebuilt scroll pane to its page and every roll-down to its scroll pane, by the
 // saved parent keyword.
 void LinkGroups(PPDXProperties* properties, PPDXGroups* groups) {
@@ -185,9 +177,7 @@ void PPDX::BuildFromSettings(Settings& settings, const __CFURL* ppdURL) {
     LoadText(settings, kHeaderTag, kLanguageVersionId, mLanguageVersion);
     LoadText(settings, kHeaderTag, kLanguageEncodingId, mLanguageEncoding);
     LoadText(settings, kHeaderTag, kModelNameId, mModelName);
-    // The rebuilt model converts texts like a parsed one: it gets the converter a parse makes
-    // once both language keywords are known.
-    UpdateTextConverter();
+    // No text converter is made: a rebuilt model parses nothing, and its texts came converted.
 }
 
 bool PPDX::Save(Settings& settings) {
@@ -271,15 +261,8 @@ bool ZEQPPD::BuildFromSettings(Settings& settings) {
     LoadText(settings, kVendorTag, kQWVersionId, mQWVersion);
 
     AllElements all;
-    // A count that asks for more objects than the container holds items cannot come from a
-    // model this system wrote: the cache is damaged and no model is made from it.
-    if (!CountHeld(settings, kPropertiesTag, kPropertiesCountId) ||
-        !CountHeld(settings, kGroupsTag, kGroupsCountId) ||
-        !CountHeld(settings, kControlsTag, kControlsCountId) ||
-        !CountHeld(settings, kShortcutTag, kShortcutCountId)) {
-        DeleteModel();
-        return false;
-    }
+    // What the cache holds is rebuilt, also under a damaged count (each collection bounds
+    // its walk by the items held).
     mProperties = new (std::nothrow) PPDXProperties(settings);
     mGroups = new (std::nothrow) PPDXGroups(settings);
     mKeywordIndex = new (std::nothrow) KeywordTo_PPDControl();

@@ -106,13 +106,14 @@ Settings& Settings::operator=(const Settings& other) {
         }
         return *this;
     }
+    // The valid flag stays the other's; only a copy that left this object without a
+    // collection makes it not valid.
     Collection copy = CopyCollection(other.mCollection, mCollection);
     if (copy == nullptr) {
         mLastError = memFullErr;
-        mValid = mCollection != nullptr;
+        mValid = mValid && mCollection != nullptr;
     } else {
         mCollection = copy;
-        mValid = true;
     }
     return *this;
 }

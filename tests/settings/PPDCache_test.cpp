@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -481,21 +482,39 @@ TEST(PPDCacheTest, DamagedCountsAndLengthsNeverOverreach) {
     Settings s;
     ASSERT_TRUE(ppd->Save(s));
     const long pageSize = ControlNumber(*ppd, "*PageSize");
-
-    // A count the container cannot hold: no model, nothing leaks.
-    Settings huge(s);
     const int32_t big = INT32_MAX;
-    ASSERT_EQ(huge.Set(5000, 5002, const_cast<int32_t*>(&big), 4), 0);
-    std::unique_ptr<ZEQPPD> refused = Rebuild(huge, kSample);
-    EXPECT_FALSE(refused->IsValidPPD());
-    EXPECT_EQ(refused->GetControls(), nullptr);
 
-    // Items of the wrong length are taken as absent; an item count is bounded, an oversized
-    // code block ignored.
+    // Counts far beyond the items held: what the container holds is rebuilt, also an object
+    // far out in the numbers, and the walk does not visit every number up to the count.
+    Settings huge(s);
+    for (unsigned long tag : {4000ul, 5000ul}) {
+        ASSERT_EQ(huge.Set(tag, tag + 2, const_cast<int32_t*>(&big), 4), 0);
+    }
+    std::unique_ptr<ZEQPPD> whole = Rebuild(huge, kSample);
+    EXPECT_TRUE(whole->IsValidPPD());
+    EXPECT_EQ(Carried(*whole, kSample), Carried(*ppd, kSample));
+    // The page numbers then run into those of the groups and controls, whose element items
+    // make pages too.
+    Settings pages(s);
+    ASSERT_EQ(pages.Set(3000, 3002, const_cast<int32_t*>(&big), 4), 0);
+    std::unique_ptr<ZEQPPD> paged = Rebuild(pages, kSample);
+    EXPECT_EQ(
+        paged->GetProperties()->Count(),
+        ppd->GetProperties()->Count() + ppd->GetGroups()->Size() + ppd->GetControls()->Size());
+    const long far = 4001 + 1000000000L;
+    const uint8_t marker = 1;
+    char farName[] = "VPFar";
+    ASSERT_EQ(huge.Add(Code("gGrp"), far, const_cast<uint8_t*>(&marker), 1), 0);
+    ASSERT_EQ(huge.Add(Code("KyWd"), far, farName, 5), 0);
+    std::unique_ptr<ZEQPPD> farther = Rebuild(huge, kSample);
+    ASSERT_TRUE(farther->IsValidPPD());
+    ASSERT_EQ(farther->GetGroups()->Size(), ppd->GetGroups()->Size() + 1);
+    EXPECT_NE(farther->GetGroups()->Find("VPFar", true), nullptr);
+
+    // Items of the wrong length are taken as absent, an oversized code block is ignored.
     Settings odd(s);
     const int16_t shortCount = 3;
     ASSERT_EQ(odd.Set(4000, 4002, const_cast<int16_t*>(&shortCount), 2), 0);
-    ASSERT_EQ(odd.Set(Code("PCIC"), pageSize, const_cast<int32_t*>(&big), 4), 0);
     ASSERT_EQ(odd.Set(Code("isVs"), pageSize, const_cast<int32_t*>(&big), 4), 0);
     std::vector<char> block(2 << 20, 'x');
     ASSERT_EQ(odd.Add(Code("PSDt"), pageSize, block.data(), static_cast<long>(block.size())), 0);
@@ -506,12 +525,11 @@ TEST(PPDCacheTest, DamagedCountsAndLengthsNeverOverreach) {
     ASSERT_NE(control, nullptr);
     EXPECT_FALSE(control->IsVisible());
     EXPECT_EQ(control->CodeLength(), 0);
-    EXPECT_EQ(dynamic_cast<PPDXPopupControl*>(control)->ItemCount(),
-              dynamic_cast<PPDXPopupControl*>(FindControl(*ppd, "*PageSize"))->ItemCount());
     Exercise(*rebuilt, odd);
 
-    // Every popup claiming more choices than there are: each still gets its own, and only
-    // its own.
+    // Every popup claiming more choices than there are: the first takes its own and then
+    // whatever lies in the ids after them, and all popups together make no more items than
+    // the container holds.
     Settings claims(s);
     DisplayAll all;
     long number = 5001;
@@ -523,7 +541,102 @@ TEST(PPDCacheTest, DamagedCountsAndLengthsNeverOverreach) {
         }
     }
     std::unique_ptr<ZEQPPD> claimed = Rebuild(claims, kSample);
-    EXPECT_EQ(Carried(*claimed, kSample), Carried(*ppd, kSample));
+    EXPECT_TRUE(claimed->IsValidPPD());
+    auto* first = dynamic_cast<PPDXPopupControl*>(FindControl(*claimed, "*PageSize"));
+    auto* own = dynamic_cast<PPDXPopupControl*>(FindControl(*ppd, "*PageSize"));
+    ASSERT_TRUE(first != nullptr && own != nullptr);
+    _PopupItem* item = first->FirstItem();
+    for (_PopupItem* expected = own->FirstItem(); expected != nullptr;
+         expected = own->NextItem(), item = first->NextItem()) {
+        ASSERT_NE(item, nullptr);
+        EXPECT_STREQ(item->Keyword(), expected->Keyword());
+    }
+    long items = 0;
+    for (PPDXControl* c = claimed->GetControls()->First(type); c != nullptr;
+         c = claimed->GetControls()->Next(type)) {
+        if (auto* popup = dynamic_cast<PPDXPopupControl*>(c)) {
+            items += popup->ItemCount();
+        }
+    }
+    EXPECT_GT(items, own->ItemCount());
+    EXPECT_LE(items, claims.Count());
+    Exercise(*claimed, claims);
+}
+
+TEST(PPDCacheTest, PopupItemsUpToTheirCountAreAllAppended) {
+    std::unique_ptr<ZEQPPD> ppd = Parse(kSample);
+    Settings s;
+    ASSERT_TRUE(ppd->Save(s));
+    const long quality = ControlNumber(*ppd, "*QWQuality");
+    auto* saved = dynamic_cast<PPDXPopupControl*>(FindControl(*ppd, "*QWQuality"));
+    ASSERT_NE(saved, nullptr);
+    const int32_t count = static_cast<int32_t>(saved->ItemCount());
+    ASSERT_GE(count, 3);
+
+    // The first item without its flag, and two more items than were written: every item is
+    // appended, the unflagged one unselected, the two beyond empty.
+    ASSERT_EQ(s.Remove(Code("PCIS"), quality * 100), 0);
+    const int32_t more = count + 2;
+    ASSERT_EQ(s.Set(Code("PCIC"), quality, const_cast<int32_t*>(&more), 4), 0);
+    std::unique_ptr<ZEQPPD> rebuilt = Rebuild(s, kSample);
+    auto* popup = dynamic_cast<PPDXPopupControl*>(FindControl(*rebuilt, "*QWQuality"));
+    ASSERT_NE(popup, nullptr);
+    ASSERT_EQ(popup->ItemCount(), more);
+    _PopupItem* item = popup->FirstItem();
+    _PopupItem* expected = saved->FirstItem();
+    EXPECT_STREQ(item->Keyword(), expected->Keyword());
+    EXPECT_FALSE(item->mSelected);
+    for (int32_t k = 1; k < count; ++k) {
+        item = popup->NextItem();
+        expected = saved->NextItem();
+        EXPECT_STREQ(item->Keyword(), expected->Keyword());
+        EXPECT_EQ(item->mSelected, expected->mSelected);
+    }
+    for (int32_t k = count; k < more; ++k) {
+        item = popup->NextItem();
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->Keyword(), nullptr);
+        EXPECT_FALSE(item->mSelected);
+    }
+    EXPECT_TRUE(popup->IsKeywordSelected(saved->GetDefaultKeyword()));
+    // The flag that is missing stops a restore, as it stops a restore of the parse.
+    EXPECT_FALSE(rebuilt->Restore(s));
+    Exercise(*rebuilt, s);
+}
+
+TEST(PPDCacheTest, EmptyTextsComeBackAsNoneAndNoConverterIsMade) {
+    const std::string text = std::string("*PPD-Adobe: \"4.3\"\n") +
+                             "*LanguageVersion:   \n"
+                             "*LanguageEncoding: ISOLatin1\n"
+                             "*%QWVersion: \t\n"
+                             "*%ZEQPropPage Page/Page: True\n";
+    const std::string path = ::testing::TempDir() + "zeq_blank_texts.ppd";
+    FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::fclose(file);
+
+    std::unique_ptr<ZEQPPD> parsed = Parse(path);
+    ASSERT_NE(parsed->LanguageVersion(), nullptr);
+    EXPECT_STREQ(parsed->LanguageVersion(), "");
+    EXPECT_NE(parsed->GetStringTextEncoding(), 0u);
+    Settings s;
+    ASSERT_TRUE(parsed->Save(s));
+    EXPECT_EQ(ItemSize(s, 1000, 1006), 0);
+    EXPECT_EQ(ItemSize(s, 2000, 2002), 0);
+
+    std::unique_ptr<ZEQPPD> rebuilt = Rebuild(s, path);
+    EXPECT_TRUE(rebuilt->IsValidPPD());
+    EXPECT_EQ(rebuilt->LanguageVersion(), nullptr);
+    EXPECT_STREQ(rebuilt->LanguageEncoding(), "ISOLatin1");
+    EXPECT_EQ(Carried(*rebuilt, path)["main"]["QWVersion"], nullptr);
+    EXPECT_EQ(rebuilt->GetTextConverter(), nullptr);
+    EXPECT_EQ(rebuilt->GetStringTextEncoding(), 0u);
+    std::unique_ptr<ZEQPPD> sample = Parse(kSample);
+    Settings full;
+    ASSERT_TRUE(sample->Save(full));
+    EXPECT_EQ(Rebuild(full, kSample)->GetStringTextEncoding(), 0u);
+    std::remove(path.c_str());
 }
 
 TEST(PPDCacheTest, CutAndChangedBytesNeverCrashTheRebuild) {

@@ -221,6 +221,21 @@ TEST(SettingsTest, StreamAndHandleFailures) {
     CFRelease(junkData);
     EXPECT_NE(s.Read(&junkStream, 0), 0);
     EXPECT_EQ(s.Count(), 1);
+    // An assignment takes the valid flag and the result of the other object with its items.
+    Handle junkHandle = NewHandle(sizeof junk);
+    ASSERT_NE(junkHandle, nullptr);
+    std::memcpy(*junkHandle, junk, sizeof junk);
+    Settings refused(junkHandle);
+    DisposeHandle(junkHandle);
+    EXPECT_FALSE(refused.Valid());
+    Settings assigned;
+    ASSERT_TRUE(assigned.Valid());
+    assigned = refused;
+    EXPECT_FALSE(assigned.Valid());
+    EXPECT_EQ(assigned.LastError(), refused.LastError());
+    assigned = s;
+    EXPECT_TRUE(assigned.Valid());
+    EXPECT_EQ(assigned.Count(), 1);
     // More than the stream holds is refused before anything is read.
     EXPECT_EQ(s.Read(&again, sizeof junk + 1), -39);
 
