@@ -71,6 +71,7 @@ void ZEQPPD::InitFields(const _PARSE_OPTIONS_& options) {
     mState = nullptr;
     mFileStream = nullptr;
     mReadFailed = false;
+    mReadStop = ZEQReadStop();
     mIsCopy = false;
 }
 
@@ -114,6 +115,7 @@ ZEQPPD::ZEQPPD(const ZEQPPD& other)
       mState(nullptr),
       mFileStream(nullptr),
       mReadFailed(false),
+      mReadStop(other.mReadStop),
       mIsCopy(true) {}
 
 ZEQPPD::~ZEQPPD() {
@@ -243,6 +245,9 @@ PPDXErrorObj* ZEQPPD::NewError(short number, const char* keyword, bool fatal) {
 void ZEQPPD::RecordError(PPDXErrorObj* error) {
     if (error == nullptr)
         return;
+    // While the file is read, an error is recorded at the line last read.
+    if (mFileStream != nullptr && error->LineNumber() == 0)
+        error->SetLineNumber(mFileStream->LineNumber());
     if (mErrors != nullptr)
         mErrors->Add(error);
     else
@@ -330,6 +335,8 @@ void ZEQPPD::Parse() {
     char token[kTokenBufferSize];
     if (NextToken(*fileStream, token, " \t:", true))
         headerError = TestPPDFile(*fileStream, token);
+    if (headerError != nullptr)
+        headerError->SetLineNumber(fileStream->LineNumber());
 
     char line[kTokenBufferSize];
     char keyword[kTokenBufferSize];
@@ -342,6 +349,9 @@ void ZEQPPD::Parse() {
         if (!NextToken(lineStream, keyword, " \t:", true) || keyword[0] == '\0')
             continue;
 
+        // Where a statement that runs into a stop of the reading began, for the diagnostics.
+        const int32_t statementLine = fileStream->LineNumber();
+        const bool reading = fileStream->ReadEnd() == PPDReadEnd::kReading;
         PPDXErrorObj* error = nullptr;
         // A standard container that cannot grow throws std::bad_alloc. That is caught here,
         // once per statement: the statement parsers release what they built on the way out,
@@ -355,6 +365,8 @@ void ZEQPPD::Parse() {
             }
         }
 
+        if (reading && fileStream->ReadEnd() != PPDReadEnd::kReading)
+            mReadStop.statementLine = statementLine;
         if (error != nullptr) {
             const bool stop = error->IsFatal() || mAllErrorsFatal;
             RecordError(error);
@@ -362,6 +374,12 @@ void ZEQPPD::Parse() {
                 break;
         }
     }
+
+    mReadStop.end = fileStream->ReadEnd();
+    mReadStop.line = fileStream->ReadEndLine();
+    mReadStop.nulLine = fileStream->NulLine();
+    // Errors from here on concern the whole file, not the line last read: they get no line.
+    mFileStream = nullptr;
 
     // Shortcuts and orphan groups are made only from a complete file; when memory runs out
     // here the model keeps what it has and the parse records the failure.
@@ -374,7 +392,6 @@ void ZEQPPD::Parse() {
     ClearStringList(mShortcutKeywords);
     ClearGroupNameList();
     mStream = nullptr;
-    mFileStream = nullptr;
     delete fileStream;
     mState = nullptr;
     delete state;

@@ -7,6 +7,7 @@
 
 #include "PPDObjects/PPDXTypes.h"
 #include "foundation/PointerList.h"
+#include "PPDUtils/PPDStream.h"
 #include "parser/PPDX.h"
 #include "platform/ZEQArena.h"
 #include "platform/MacTypes.h"
@@ -53,6 +54,15 @@ public:
     const __CFString* mTranslation;  // retained, may be null
     CString* mTranslationText;       // owned
     bool mVisible;
+};
+
+// How far the statement loop read the PPD file, kept beside the error list for diagnostics:
+// the model is what the lines before a stop gave.
+struct ZEQReadStop {
+    PPDReadEnd end = PPDReadEnd::kReading;  // kReading: no file was read
+    int32_t line = 0;                       // the line at which reading ended
+    int32_t statementLine = 0;  // the line of the statement being read when it ended, or 0
+    int32_t nulLine = 0;        // the first line cut short by a NUL byte, or 0
 };
 
 class ZEQPPD : public PPDX {
@@ -169,6 +179,7 @@ public:
     KeywordTo_PPDControl* GetKeywordIndex() const { return mKeywordIndex; }
     const CString* QWFileVersion() const { return mQWFileVersion; }
     const CString* QWVersion() const { return mQWVersion; }
+    const ZEQReadStop& ReadStop() const { return mReadStop; }
     bool GetFileSpec(FSSpec& spec);
     bool operator==(const ZEQPPD& other) const;
 
@@ -200,6 +211,7 @@ private:
     ParseState* mState;
     PPDFileStream* mFileStream;  // the file stream while Parse runs
     bool mReadFailed;            // a line could not be read: the statement loop stops
+    ZEQReadStop mReadStop;
     bool mIsCopy;                // a copy shares the elements of its source and deletes none
     // The arena the model's small blocks are made in while it is parsed or rebuilt
     // (platform/ZEQArena.h); null for a copy or when none could be had.
