@@ -274,9 +274,31 @@ bool ZEQPPD::NextWord(PPDStream& stream, char* word) {
 }
 
 const __CFString* ZEQPPD::ConvertText(const char* text) {
-    if (mTextConverter == nullptr)
+    TextConverter* converter = mTextConverter != nullptr ? mTextConverter : FallbackConverter();
+    if (converter == nullptr)
         return nullptr;
-    return mTextConverter->ConvertToCFString(text != nullptr ? text : "", 256);
+    return converter->ConvertToCFString(text != nullptr ? text : "", 256);
+}
+
+// The model's text converter is made once both *LanguageVersion and *LanguageEncoding are
+// known. Translations read before that (a PPD that declares them late, or never) would lose
+// their names, so they are read in the declared *LanguageEncoding, or, with none declared,
+// in ISOLatin1, the PPD format's default encoding. This converter serves the parse only: the
+// model's own converter, and the encoding it reports, stay as they are.
+TextConverter* ZEQPPD::FallbackConverter() {
+    if (mState == nullptr)
+        return nullptr;
+    const char* declared = LanguageEncoding();
+    const char* name = declared != nullptr ? declared : "";
+    if (mState->fallbackConverter == nullptr || mState->fallbackEncoding != name) {
+        unsigned long encoding = declared != nullptr
+                                     ? TextConverter::LanguageStringToEncoding(declared)
+                                     : static_cast<unsigned long>(kTextEncodingISOLatin1);
+        mState->fallbackConverter.reset(
+            new (std::nothrow) TextConverter(encoding, TextConverter::GetCurrentEncoding()));
+        mState->fallbackEncoding = name;
+    }
+    return mState->fallbackConverter.get();
 }
 
 // Elements need a user name; a translation that could not be made (no text converter yet)

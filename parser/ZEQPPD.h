@@ -230,9 +230,11 @@ private:
     bool ReadFileLine(char* line);
     // Next word up to a vertical bar, colon or double quote, stripped; empty words skipped.
     static bool NextWord(PPDStream& stream, char* word);
-    // Translation text converted with the text converter (null without one), and the
-    // user name given to an element (an empty string stands in for a missing one).
+    // Translation text converted with the text converter, or, before the PPD has declared
+    // both language keywords, with the parse's fallback converter (null without either); and
+    // the user name given to an element (an empty string stands in for a missing one).
     const __CFString* ConvertText(const char* text);
+    TextConverter* FallbackConverter();
     static const __CFString* ElementName(const __CFString* translation);
     // Append to the groups or properties container and the parse-time name index.
     // False when the element could not be added: it has been released.
