@@ -348,24 +348,40 @@ CommandRunner DeclareEmit(CLI::App& command) {
 
 // ---- shared helpers
 
-std::string InvalidReason(ZEQPPD& ppd) {
-    if (PPDXErrors* errors = ppd.GetErrors()) {
-        for (ConstPointerListItr it = errors->List().Begin(); it != errors->List().End(); ++it) {
-            const auto* error = static_cast<const PPDXErrorObj*>(*it);
-            if (error == nullptr || !error->IsFatal()) {
-                continue;
-            }
-            std::string reason = "error " + std::to_string(error->Number());
-            if (error->LineNumber() > 0) {
-                reason += " on line " + std::to_string(error->LineNumber());
-            }
-            if (error->Description() != nullptr) {
-                reason += std::string(": ") + error->Description();
-            }
-            return reason;
+namespace {
+
+// The first recorded error that `match` accepts, or null.
+template <class Match>
+const PPDXErrorObj* FindError(ZEQPPD& ppd, Match match) {
+    PPDXErrors* errors = ppd.GetErrors();
+    if (errors == nullptr) {
+        return nullptr;
+    }
+    for (ConstPointerListItr it = errors->List().Begin(); it != errors->List().End(); ++it) {
+        const auto* error = static_cast<const PPDXErrorObj*>(*it);
+        if (error != nullptr && match(*error)) {
+            return error;
         }
     }
-    return "the file does not begin with the *PPD-Adobe: \"4.3\" header";
+    return nullptr;
+}
+
+}  // namespace
+
+std::string InvalidReason(ZEQPPD& ppd) {
+    const PPDXErrorObj* error =
+        FindError(ppd, [](const PPDXErrorObj& candidate) { return candidate.IsFatal(); });
+    if (error == nullptr) {
+        return "the file does not begin with the *PPD-Adobe: \"4.3\" header";
+    }
+    std::string reason = "error " + std::to_string(error->Number());
+    if (error->LineNumber() > 0) {
+        reason += " on line " + std::to_string(error->LineNumber());
+    }
+    if (error->Description() != nullptr) {
+        reason += std::string(": ") + error->Description();
+    }
+    return reason;
 }
 
 void ZEQPPDDeleter::operator()(ZEQPPD* ppd) const {
@@ -474,13 +490,9 @@ ZEQPPDPtr LoadPPD(const std::string& path, const std::vector<std::string>& pcFil
         return nullptr;
     }
     // Error 18: the parser could not open or read the file after all.
-    if (PPDXErrors* errors = model->GetErrors()) {
-        for (ConstPointerListItr it = errors->List().Begin(); it != errors->List().End(); ++it) {
-            if (*it != nullptr && *static_cast<const PPDXErrorObj*>(*it) == 18) {
-                ReportError(path, "cannot read file: the parser could not read it");
-                return nullptr;
-            }
-        }
+    if (FindError(*model, [](const PPDXErrorObj& error) { return error == 18; }) != nullptr) {
+        ReportError(path, "cannot read file: the parser could not read it");
+        return nullptr;
     }
     status = kExitOK;
     return model;
