@@ -41,12 +41,14 @@ PPDXErrorObj::PPDXErrorObj(const short& number, const bool& fatal)
     LookupDescription();
 }
 
-PPDXErrorObj::PPDXErrorObj(const PPDXErrorObj& other) : CError(other), mKeyword(other.mKeyword) {}
+PPDXErrorObj::PPDXErrorObj(const PPDXErrorObj& other)
+    : CError(other), mKeyword(other.mKeyword), mLineNumber(other.mLineNumber) {}
 
 PPDXErrorObj& PPDXErrorObj::operator=(const PPDXErrorObj& other) {
     if (this != &other) {
         CError::operator=(other);
         mKeyword = other.mKeyword;
+        mLineNumber = other.mLineNumber;
     }
     return *this;
 }

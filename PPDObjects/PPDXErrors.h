@@ -43,11 +43,16 @@ public:
 
     // The keyword of the statement concerned, or null when there is none.
     const char* Keyword() const;
+    // The 1-based line of the PPD file at which the parser recorded the error; 0 for errors
+    // that concern no line (found after the file was read, or in a model from a cache).
+    int32_t LineNumber() const { return mLineNumber; }
+    void SetLineNumber(int32_t line) { mLineNumber = line; }
 
 private:
     void LookupDescription();
 
     CString mKeyword;
+    int32_t mLineNumber = 0;
 };
 
 // The parser's error list, in the order errors were added. It does not own its entries: the

@@ -82,7 +82,18 @@ bool PPDStream::ReadLine(char* line) {
 }
 
 PPDFileStream::PPDFileStream(PPDFile* file, bool chunked)
-    : PPDStream(), mBuffer(nullptr), mTemporary(true), mChunked(false), mFile(file) {
+    : PPDStream(),
+      mBuffer(nullptr),
+      mTemporary(true),
+      mChunked(false),
+      mFile(file),
+      mCounted(nullptr),
+      mNul(nullptr),
+      mNextLine(1),
+      mLineNumber(1),
+      mReadEndLine(0),
+      mNulLine(0),
+      mReadEnd(PPDReadEnd::kReading) {
     if (file == nullptr)
         mStatus = kBad;
 
@@ -151,19 +162,89 @@ OSErr PPDFileStream::Setup() {
         return err;
     }
     PPDStream::Setup(*mBuffer, static_cast<long>(count));
+    if (count > 0) {
+        // A new piece: counting starts at its beginning. Until the first NUL byte of the file
+        // has been found, each piece is searched for one (one pass per piece, not per line).
+        mCounted = mBegin;
+        mNul = mNulLine == 0 ? static_cast<const char*>(std::memchr(mBegin, '\0', count)) : nullptr;
+    }
     return err;
 }
 
 bool PPDFileStream::GetLine(char* line) {
-    if (!mChunked)
-        return ReadLine(line);
-    if (ReadLine(line))
+    if (mCounted != mCurrent)
+        CountLineEnds();  // the tokenizer read the text since the last line character by character
+    mLineNumber = mNextLine;
+    if (ReadLine(line)) {
+        ++mNextLine;
+        if (mNul != nullptr)
+            NoteNul();
+        mCounted = mCurrent;
         return true;
-    // An overlong line or a 0xFF byte: not the end of the buffer.
-    if (!EndOfFile())
-        return false;
-    Setup();
-    return FixLine(line);
+    }
+    return EndOfLines(line);
+}
+
+bool PPDFileStream::EndOfLines(char* line) {
+    bool read = false;
+    bool splitLineEnd = false;
+    if (!mChunked || !EndOfFile()) {
+        // An overlong line or a 0xFF byte: not the end of the buffer.
+        NoteStop(line, false, noErr);
+    } else {
+        // The buffer ran out in the middle of a line. A CR that ended the buffer and an LF
+        // that begins the next piece are one line end, though the LF comes back as an empty
+        // line of its own: that line is not counted.
+        const bool endedAtCR =
+            line[0] == '\0' && mCurrent != nullptr && mCurrent > mBegin && mCurrent[-1] == '\r';
+        NoteNul();
+        const OSErr refill = Setup();
+        const bool refilled = !Bad();
+        read = FixLine(line);
+        if (!read)
+            NoteStop(line, refilled, refill);
+        splitLineEnd =
+            read && endedAtCR && line[0] == '\0' && mCurrent == mBegin + 1 && mBegin[0] == '\n';
+    }
+    NoteNul();
+    if (read && !splitLineEnd)
+        ++mNextLine;
+    mCounted = mCurrent;
+    return read;
+}
+
+void PPDFileStream::CountLineEnds() {
+    if (mCounted != nullptr && mCurrent != nullptr && mCounted < mCurrent) {
+        for (const char* p = mCounted; p < mCurrent; ++p) {
+            // CR LF is one line end: its LF counts.
+            if (*p == '\n' || (*p == '\r' && !(p + 1 < mCurrent && p[1] == '\n')))
+                ++mNextLine;
+        }
+    }
+    mCounted = mCurrent;
+}
+
+void PPDFileStream::NoteNul() {
+    if (mNul != nullptr && mNul < mCurrent) {
+        mNulLine = mLineNumber;
+        mNul = nullptr;
+    }
+}
+
+// `refilled`: a further piece of the file was read for the rest of the line; `refill`: the
+// result of reading it.
+void PPDFileStream::NoteStop(const char* line, bool refilled, OSErr refill) {
+    if (mReadEnd != PPDReadEnd::kReading)
+        return;
+    mReadEndLine = mLineNumber;
+    if (refill != noErr && refill != eofErr)
+        mReadEnd = PPDReadEnd::kReadError;
+    else if (EndOfFile() || Bad())
+        mReadEnd = line[0] != '\0' || refilled ? PPDReadEnd::kNoLineEnd : PPDReadEnd::kEndOfFile;
+    else if (static_cast<unsigned char>(mCurrent[-1]) == 0xFF)
+        mReadEnd = PPDReadEnd::kByteFF;  // a 0xFF byte is consumed; 255 characters are not
+    else
+        mReadEnd = PPDReadEnd::kLongLine;
 }
 
 // The two pieces of a split line must fit the caller's 256-byte buffer under the same rule

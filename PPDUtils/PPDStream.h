@@ -77,7 +77,19 @@ protected:
     int32_t mStatus;
 };
 
+// Why a file stream's GetLine first returned false: the file's end, or a stop before it.
+enum class PPDReadEnd : uint8_t {
+    kReading,    // GetLine has not returned false yet
+    kEndOfFile,  // the file ended after a complete line
+    kNoLineEnd,  // the last line has no line end, so it was not returned
+    kLongLine,   // a line of 255 or more characters
+    kByteFF,     // a 0xFF byte
+    kReadError,  // the file could not be read further
+};
+
 // Stream over a PPD file, filled from its data fork into one owned Memory Manager block.
+// Beside the lines it keeps count of line numbers and notes where and why reading stopped,
+// for diagnostics; neither changes what is read.
 class PPDFileStream : public PPDStream {
 public:
     enum { kChunkSize = 10000 };
@@ -97,9 +109,37 @@ public:
     // Completes a line that the end of the buffer cut: reads the rest from the next piece.
     bool FixLine(char* line);
 
+    // 1-based number of the line GetLine last returned (1 before the first call). Lines end
+    // at LF, CR or CR LF, also those read character by character before a GetLine.
+    int32_t LineNumber() const { return mLineNumber; }
+    // Why GetLine first returned false, and the number of that line; kReading and 0 while it
+    // has not.
+    PPDReadEnd ReadEnd() const { return mReadEnd; }
+    int32_t ReadEndLine() const { return mReadEndLine; }
+    // The first line that held a NUL byte (its text ends there), 0 when none did.
+    int32_t NulLine() const { return mNulLine; }
+
 private:
+    // GetLine after the line reader returned false: a stop, or a line that goes on in the
+    // next piece of the file.
+    bool EndOfLines(char* line);
+    // Adds the line ends of the text read since the last count to the line numbers.
+    void CountLineEnds();
+    // Notes the first NUL byte once GetLine has read past it.
+    void NoteNul();
+    // Records why GetLine returned false for `line`, unless a reason is recorded already.
+    void NoteStop(const char* line, bool refilled, OSErr refill);
+
     Handle mBuffer;
     Boolean mTemporary;
     Boolean mChunked;
     PPDFile* mFile;
+
+    const char* mCounted;  // the line ends before this point of the buffer are counted
+    const char* mNul;      // the first NUL byte not yet read past, or null
+    int32_t mNextLine;     // number of the line the next GetLine starts in
+    int32_t mLineNumber;
+    int32_t mReadEndLine;
+    int32_t mNulLine;
+    PPDReadEnd mReadEnd;
 };

@@ -71,6 +71,7 @@ void ZEQPPD::InitFields(const _PARSE_OPTIONS_& options) {
     mState = nullptr;
     mFileStream = nullptr;
     mReadFailed = false;
+    mReadStop = ZEQReadStop();
     mIsCopy = false;
 }
 
@@ -113,6 +114,7 @@ ZEQPPD::ZEQPPD(const ZEQPPD& other)
       mRequires(other.mRequires),
       mState(nullptr),
       mFileStream(nullptr),
+      mReadStop(other.mReadStop),
       mIsCopy(true) {}
 
 ZEQPPD::~ZEQPPD() {
@@ -242,6 +244,9 @@ PPDXErrorObj* ZEQPPD::NewError(short number, const char* keyword, bool fatal) {
 void ZEQPPD::RecordError(PPDXErrorObj* error) {
     if (error == nullptr)
         return;
+    // While the file is read, an error is recorded at the line last read.
+    if (mFileStream != nullptr && error->LineNumber() == 0)
+        error->SetLineNumber(mFileStream->LineNumber());
     if (mErrors != nullptr)
         mErrors->Add(error);
     else
@@ -268,9 +273,31 @@ bool ZEQPPD::NextWord(PPDStream& stream, char* word) {
 }
 
 const __CFString* ZEQPPD::ConvertText(const char* text) {
-    if (mTextConverter == nullptr)
+    TextConverter* converter = mTextConverter != nullptr ? mTextConverter : FallbackConverter();
+    if (converter == nullptr)
         return nullptr;
-    return mTextConverter->ConvertToCFString(text != nullptr ? text : "", 256);
+    return converter->ConvertToCFString(text != nullptr ? text : "", 256);
+}
+
+// The model's text converter is made once both *LanguageVersion and *LanguageEncoding are
+// known. Translations read before that (a PPD that declares them late, or never) would lose
+// their names, so they are read in the declared *LanguageEncoding, or, with none declared,
+// in ISOLatin1, the PPD format's default encoding. This converter serves the parse only: the
+// model's own converter, and the encoding it reports, stay as they are.
+TextConverter* ZEQPPD::FallbackConverter() {
+    if (mState == nullptr)
+        return nullptr;
+    const char* declared = LanguageEncoding();
+    const char* name = declared != nullptr ? declared : "";
+    if (mState->fallbackConverter == nullptr || mState->fallbackEncoding != name) {
+        unsigned long encoding = declared != nullptr
+                                     ? TextConverter::LanguageStringToEncoding(declared)
+                                     : static_cast<unsigned long>(kTextEncodingISOLatin1);
+        mState->fallbackConverter.reset(
+            new (std::nothrow) TextConverter(encoding, TextConverter::GetCurrentEncoding()));
+        mState->fallbackEncoding = name;
+    }
+    return mState->fallbackConverter.get();
 }
 
 // Elements need a user name; a translation that could not be made (no text converter yet)
@@ -329,6 +356,8 @@ void ZEQPPD::Parse() {
     char token[kTokenBufferSize];
     if (NextToken(*fileStream, token, " \t:", true))
         headerError = TestPPDFile(*fileStream, token);
+    if (headerError != nullptr)
+        headerError->SetLineNumber(fileStream->LineNumber());
 
     char line[kTokenBufferSize];
     char keyword[kTokenBufferSize];
@@ -341,6 +370,9 @@ void ZEQPPD::Parse() {
         if (!NextToken(lineStream, keyword, " \t:", true) || keyword[0] == '\0')
             continue;
 
+        // Where a statement that runs into a stop of the reading began, for the diagnostics.
+        const int32_t statementLine = fileStream->LineNumber();
+        const bool reading = fileStream->ReadEnd() == PPDReadEnd::kReading;
         PPDXErrorObj* error = nullptr;
         // A standard container that cannot grow throws std::bad_alloc. That is caught here,
         // once per statement: the statement parsers release what they built on the way out,
@@ -354,6 +386,8 @@ void ZEQPPD::Parse() {
             }
         }
 
+        if (reading && fileStream->ReadEnd() != PPDReadEnd::kReading)
+            mReadStop.statementLine = statementLine;
         if (error != nullptr) {
             const bool stop = error->IsFatal() || mAllErrorsFatal;
             RecordError(error);
@@ -361,6 +395,12 @@ void ZEQPPD::Parse() {
                 break;
         }
     }
+
+    mReadStop.end = fileStream->ReadEnd();
+    mReadStop.line = fileStream->ReadEndLine();
+    mReadStop.nulLine = fileStream->NulLine();
+    // Errors from here on concern the whole file, not the line last read: they get no line.
+    mFileStream = nullptr;
 
     // Shortcuts and orphan groups are made only from a complete file; when memory runs out
     // here the model keeps what it has and the parse records the failure.
@@ -373,7 +413,6 @@ void ZEQPPD::Parse() {
     ClearStringList(mShortcutKeywords);
     ClearGroupNameList();
     mStream = nullptr;
-    mFileStream = nullptr;
     delete fileStream;
     mState = nullptr;
     delete state;

@@ -7,6 +7,7 @@
 
 #include "PPDObjects/PPDXTypes.h"
 #include "foundation/PointerList.h"
+#include "PPDUtils/PPDStream.h"
 #include "parser/PPDX.h"
 #include "platform/ZEQArena.h"
 #include "platform/MacTypes.h"
@@ -53,6 +54,15 @@ public:
     const __CFString* mTranslation;  // retained, may be null
     CString* mTranslationText;       // owned
     bool mVisible;
+};
+
+// How far the statement loop read the PPD file, kept beside the error list for diagnostics:
+// the model is what the lines before a stop gave.
+struct ZEQReadStop {
+    PPDReadEnd end = PPDReadEnd::kReading;  // kReading: no file was read
+    int32_t line = 0;                       // the line at which reading ended
+    int32_t statementLine = 0;  // the line of the statement being read when it ended, or 0
+    int32_t nulLine = 0;        // the first line cut short by a NUL byte, or 0
 };
 
 class ZEQPPD : public PPDX {
@@ -169,6 +179,7 @@ public:
     KeywordTo_PPDControl* GetKeywordIndex() const { return mKeywordIndex; }
     const CString* QWFileVersion() const { return mQWFileVersion; }
     const CString* QWVersion() const { return mQWVersion; }
+    const ZEQReadStop& ReadStop() const { return mReadStop; }
     bool GetFileSpec(FSSpec& spec);
     bool operator==(const ZEQPPD& other) const;
 
@@ -199,6 +210,7 @@ private:
     struct ParseState;  // per-parse hash indexes (parser/ZEQPPDIndex.h), alive during Parse
     ParseState* mState;
     PPDFileStream* mFileStream;  // the file stream while Parse runs
+    ZEQReadStop mReadStop;       // where and why reading stopped
     bool mIsCopy;                // a copy shares the elements of its source and deletes none
     // The arena the model's small blocks are made in while it is parsed or rebuilt
     // (platform/ZEQArena.h); null for a copy or when none could be had.
@@ -218,9 +230,11 @@ private:
     // Next word of a word list (up to a vertical bar, colon or double quote, stripped); empty
     // words are skipped up to the end of the statement, where it returns false.
     static bool NextWord(PPDStream& stream, char* word);
-    // Translation text converted with the text converter (null without one), and the
-    // user name given to an element (an empty string stands in for a missing one).
+    // Translation text converted with the text converter, or, before the PPD has declared
+    // both language keywords, with the parse's fallback converter (null without either); and
+    // the user name given to an element (an empty string stands in for a missing one).
     const __CFString* ConvertText(const char* text);
+    TextConverter* FallbackConverter();
     static const __CFString* ElementName(const __CFString* translation);
     // Append to the groups or properties container and the parse-time name index.
     // False when the element could not be added: it has been released.

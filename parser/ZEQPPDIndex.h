@@ -2,9 +2,12 @@
 // "does this name already exist" checks stay constant-time however large the PPD.
 #pragma once
 
+#include <memory>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 
+#include "PPDUtils/TextConverter.h"
 #include "parser/ZEQPPD.h"
 
 class PPDXProperty;
@@ -17,4 +20,8 @@ struct ZEQPPD::ParseState {
     std::unordered_map<std::string_view, PPDXGroup*> groups;
     std::unordered_map<std::string_view, PPDXProperty*> pages;
     std::unordered_map<std::string_view, GroupName*> groupNames;
+    // The converter of texts read before both language keywords are known, and the
+    // *LanguageEncoding value it was made for (ZEQPPD::FallbackConverter).
+    std::unique_ptr<TextConverter> fallbackConverter;
+    std::string fallbackEncoding;
 };

@@ -9,20 +9,26 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
+#include "PPDObjects/PPDXGroups.h"
+#include "PPDObjects/PPDXProperties.h"
 #include "parser/ZEQPPD.h"
 #include "platform/CFData.h"
 #include "platform/CFURL.h"
+#include "platform/Collections.h"
+#include "settings/CacheFormat.h"
 #include "settings/DataStream.h"
 #include "settings/Settings.h"
 #include "tools/ModelJson.h"
+#include "tools/ToolOutput.h"
 
 namespace {
 
 struct CacheArgs {
     std::string ppd;     // save: the PPD to parse; load: the expected PPD location (may be "")
-    std::string stream;  // the file of the settings stream
+    std::string stream;  // CACHE: the file of the settings stream
     bool json = false;
 };
 
@@ -51,6 +57,11 @@ bool WriteFile(const std::string& path, const UInt8* bytes, size_t count, std::s
 }
 
 bool ReadFile(const std::string& path, std::vector<UInt8>& bytes, std::string& reason) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        reason = "is a directory";
+        return false;
+    }
     std::FILE* in = std::fopen(path.c_str(), "rb");
     if (in == nullptr) {
         reason = std::strerror(errno);
@@ -62,23 +73,95 @@ bool ReadFile(const std::string& path, std::vector<UInt8>& bytes, std::string& r
         bytes.insert(bytes.end(), buffer, buffer + count);
     }
     const bool failed = std::ferror(in) != 0;
+    const int savedErrno = errno;
     std::fclose(in);
     if (failed) {
-        reason = "read error";
+        reason = std::strerror(savedErrno);
         return false;
     }
     return true;
 }
 
+// Why a model does not fit the cache format, in words: the format numbers the objects of a
+// collection from its section number up to the next section's (kMaxSectionObjects), so more
+// pages or groups than that cannot be written. Empty when the sizes are not the reason.
+std::string CacheLimitProblem(ZEQPPD& ppd) {
+    AllElementsVisible all;
+    const struct {
+        const char* what;
+        long count;
+    } sections[] = {
+        {"property pages", ppd.GetProperties() != nullptr ? ppd.GetProperties()->Count() : 0},
+        {"groups", ppd.GetGroups() != nullptr ? ppd.GetGroups()->Size() : 0},
+    };
+    for (const auto& section : sections) {
+        if (section.count > ppdcache::kMaxSectionObjects) {
+            return "the model has " + std::to_string(section.count) + " " + section.what +
+                   ", more than the " + std::to_string(ppdcache::kMaxSectionObjects) +
+                   " a settings cache can number";
+        }
+    }
+    return std::string();
+}
+
+// What is wrong with bytes that do not unflatten (paramErr): the flattened form is a 12-byte
+// header (magic, version, item count) and items of a 16-byte header (tag, id, attributes,
+// length) and their bytes, all numbers 32-bit little-endian (platform/Collections.h).
+std::string DamageOf(const std::vector<UInt8>& bytes) {
+    auto u32 = [&bytes](size_t at) {
+        return static_cast<uint32_t>(bytes[at]) | static_cast<uint32_t>(bytes[at + 1]) << 8 |
+               static_cast<uint32_t>(bytes[at + 2]) << 16 |
+               static_cast<uint32_t>(bytes[at + 3]) << 24;
+    };
+    const size_t size = bytes.size();
+    if (size < 12) {
+        // The magic, 0x5A51434C, begins the stream with these bytes.
+        static const UInt8 kMagic[4] = {0x4C, 0x43, 0x51, 0x5A};
+        return std::memcmp(bytes.data(), kMagic, size < 4 ? size : 4) == 0
+                   ? "truncated: shorter than the header of a settings stream"
+                   : "not a settings stream";
+    }
+    const uint32_t count = u32(8);
+    size_t offset = 12;
+    for (uint32_t i = 0; i < count; ++i) {
+        if (size - offset < 16 || size - offset - 16 < u32(offset + 12)) {
+            return "truncated: the settings stream ends inside item " + std::to_string(i + 1) +
+                   " of " + std::to_string(count);
+        }
+        offset += 16 + u32(offset + 12);
+    }
+    if (offset != size) {
+        return "damaged: " + std::to_string(size - offset) +
+               " bytes follow the last item of the settings stream";
+    }
+    return "damaged settings stream";
+}
+
 int RunSave(const CacheArgs& args) {
-    ZEQPPDPtr ppd = LoadPPD(args.ppd, {});
+    int status = kExitOK;
+    ZEQPPDPtr ppd = LoadPPD(args.ppd, {}, status);
     if (!ppd) {
-        return kExitUsage;
+        return status;
+    }
+    // The dialog throws away a model that is not valid; its cache would be of no use.
+    if (!ppd->IsValidPPD()) {
+        ReportError(args.ppd, "not a valid PPD: " + InvalidReason(*ppd) + "; no cache is written");
+        return kExitFailed;
+    }
+    for (const ReadProblem& problem : ReadProblems(*ppd)) {
+        ReportError(args.ppd,
+                    "warning: line " + std::to_string(problem.line) + ": " + problem.message);
     }
     Settings settings;
     if (!settings.Valid() || !ppd->Save(settings)) {
-        ReportError(args.ppd, "the model cannot be written to a settings cache (result " +
-                                  std::to_string(settings.LastError()) + ")");
+        std::string reason = CacheLimitProblem(*ppd);
+        if (reason.empty()) {
+            reason = settings.LastError() == memFullErr
+                         ? std::string("out of memory")
+                         : "the model cannot be written to a settings cache (result " +
+                               std::to_string(settings.LastError()) + ")";
+        }
+        ReportError(args.ppd, reason + "; no cache is written");
         return kExitFailed;
     }
     CFDataStream stream;
@@ -104,6 +187,10 @@ int RunLoad(const CacheArgs& args) {
         ReportError(args.stream, "cannot read file: " + reason);
         return kExitUsage;
     }
+    if (bytes.empty()) {
+        ReportError(args.stream, "not a settings stream: the file is empty");
+        return kExitFailed;
+    }
     CFDataRef data = CFDataCreate(nullptr, bytes.data(), static_cast<CFIndex>(bytes.size()));
     if (data == nullptr) {
         ReportError(args.stream, "out of memory");
@@ -114,8 +201,23 @@ int RunLoad(const CacheArgs& args) {
     Settings settings;
     const OSStatus result = settings.Read(&stream, 0);
     if (result != noErr) {
-        ReportError(args.stream,
-                    "not a settings stream of this system (result " + std::to_string(result) + ")");
+        if (result == paramErr) {
+            reason = DamageOf(bytes);
+        } else if (result == memFullErr) {
+            reason = "out of memory";
+        } else if (result == collectionVersionErr) {
+            reason = "not a settings stream";
+        } else {
+            reason = "not a settings stream (result " + std::to_string(result) + ")";
+        }
+        ReportError(args.stream, reason);
+        return kExitFailed;
+    }
+    // Every cache the system writes begins with its format mark; a settings stream without it
+    // holds something else, and would rebuild an empty model.
+    long markSize = 0;
+    if (settings.Get(ppdcache::kHeaderTag, ppdcache::kFormatMarkId, nullptr, markSize) != noErr) {
+        ReportError(args.stream, "a settings stream, but not a parsed-PPD cache (no format mark)");
         return kExitFailed;
     }
 
@@ -130,11 +232,11 @@ int RunLoad(const CacheArgs& args) {
     }
     const std::string& file = args.ppd.empty() ? args.stream : args.ppd;
     if (args.json) {
-        const std::string text = JsonText(ModelToJson(*ppd, file));
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        std::fputc('\n', stdout);
+        const std::string text = JsonText(ModelToJson(*ppd, file, false));
+        std::fwrite(text.data(), 1, text.size(), ToolOutput());
+        std::fputc('\n', ToolOutput());
     } else {
-        WriteModelText(stdout, *ppd, file);
+        WriteModelText(ToolOutput(), *ppd, file, false);
     }
     if (!ppd->IsValidPPD()) {
         ReportError(args.stream, "no valid model could be rebuilt from the cache");
@@ -151,17 +253,18 @@ CommandRunner DeclareCache(CLI::App& command) {
 
     CLI::App* save = command.add_subcommand("save", "Parse a PPD and write its settings cache");
     save->add_option("PPD", args->ppd, "PPD file to parse")->required();
-    save->add_option("OUT", args->stream, "File to write the flattened settings to")->required();
+    save->add_option("CACHE", args->stream, "File to write the flattened settings to")->required();
 
     CLI::App* load = command.add_subcommand(
         "load", "Rebuild the model from a settings cache and print it as dump does");
-    load->add_option("OUT", args->stream, "File holding the flattened settings")->required();
+    load->add_option("CACHE", args->stream, "File holding the flattened settings")->required();
     load->add_option("--ppd", args->ppd, "Where the PPD is expected (also the name printed)");
     load->add_flag("--json", args->json, "Print one JSON object instead of the tree");
 
     command.footer(
-        "Exit status: 0 on success; 1 when the model cannot be saved, or the file holds no "
-        "cache from which a valid model can be rebuilt; 2 for a usage error or a file that "
-        "cannot be read or written.");
+        "Exit status: 0 on success; 1 when the model cannot be saved (a PPD that is not valid, "
+        "or one too large for the cache format), or the file holds no cache from which a "
+        "valid model can be rebuilt; 2 for a usage error or a file that cannot be read or "
+        "written.");
     return [args, save] { return save->parsed() ? RunSave(*args) : RunLoad(*args); };
 }

@@ -4,5 +4,5 @@
 
 #include "tools/ZeqppdCommands.h"
 
-// Declares the subcommands "save PPD OUT" and "load OUT [--ppd PPD] [--json]" on `command`.
+// Declares the subcommands "save PPD CACHE" and "load CACHE [--ppd PPD] [--json]" on `command`.
 CommandRunner DeclareCache(CLI::App& command);

@@ -1,6 +1,7 @@
 // The parsed-PPD model as a JSON object and as a readable indented tree, for `zeqppd dump`.
 #include "tools/ModelJson.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <unordered_set>
 #include <vector>
@@ -206,7 +207,8 @@ json ErrorsToJson(PPDXErrors* errors) {
         list.push_back({{"number", error->Number()},
                         {"fatal", error->IsFatal()},
                         {"keyword", TextOrNull(error->Keyword())},
-                        {"description", TextOrNull(error->Description())}});
+                        {"description", TextOrNull(error->Description())},
+                        {"line", error->LineNumber() > 0 ? json(error->LineNumber()) : json()}});
     }
     return list;
 }
@@ -333,12 +335,51 @@ const char* ControlKindName(PPDXControl* control) {
     return "unknown";
 }
 
-json ModelToJson(ZEQPPD& ppd, const std::string& file) {
+std::vector<ReadProblem> ReadProblems(const ZEQPPD& ppd) {
+    const ZEQReadStop& stop = ppd.ReadStop();
+    std::vector<ReadProblem> problems;
+    if (stop.nulLine > 0) {
+        problems.push_back(
+            {stop.nulLine, "nul-byte", "a NUL byte; the rest of the line was not read"});
+    }
+    switch (stop.end) {
+        case PPDReadEnd::kReading:
+            break;
+        case PPDReadEnd::kEndOfFile:
+            if (stop.statementLine > 0) {
+                problems.push_back({stop.statementLine, "open-statement",
+                                    "the statement that begins here is still open at the end of "
+                                    "the file (a quoted value or a block without its end)"});
+            }
+            break;
+        case PPDReadEnd::kNoLineEnd:
+            problems.push_back(
+                {stop.line, "no-line-end", "the last line has no line end and was not read"});
+            break;
+        case PPDReadEnd::kLongLine:
+            problems.push_back({stop.line, "long-line",
+                                "longer than 254 characters; the rest of the file was not read"});
+            break;
+        case PPDReadEnd::kByteFF:
+            problems.push_back(
+                {stop.line, "byte-ff", "a 0xFF byte; the rest of the file was not read"});
+            break;
+        case PPDReadEnd::kReadError:
+            problems.push_back({stop.line, "read-error",
+                                "the file could not be read further; the rest was not read"});
+            break;
+    }
+    std::stable_sort(problems.begin(), problems.end(),
+                     [](const ReadProblem& a, const ReadProblem& b) { return a.line < b.line; });
+    return problems;
+}
+
+json ModelToJson(ZEQPPD& ppd, const std::string& file, bool printerChecked) {
     AllElementsVisible all;
     json model;
     model["file"] = file;
     model["valid_ppd"] = ppd.IsValidPPD();
-    model["valid_printer_name"] = ppd.IsValidPrinterName();
+    model["valid_printer_name"] = printerChecked ? json(ppd.IsValidPrinterName()) : json();
 
     json main = json::object();
     for (const auto& [name, value] : MainKeywords(ppd)) {
@@ -346,6 +387,12 @@ json ModelToJson(ZEQPPD& ppd, const std::string& file) {
     }
     model["main"] = std::move(main);
     model["errors"] = ErrorsToJson(ppd.GetErrors());
+    json problems = json::array();
+    for (const ReadProblem& problem : ReadProblems(ppd)) {
+        problems.push_back(
+            {{"line", problem.line}, {"kind", problem.kind}, {"message", problem.message}});
+    }
+    model["read_problems"] = std::move(problems);
 
     json pages = json::array();
     for (PPDXProperty* page : AllItems(ppd.GetProperties())) {
@@ -376,13 +423,14 @@ json ModelToJson(ZEQPPD& ppd, const std::string& file) {
     return model;
 }
 
-void WriteSummaryText(FILE* out, ZEQPPD& ppd, const std::string& file) {
+void WriteSummaryText(FILE* out, ZEQPPD& ppd, const std::string& file, bool printerChecked) {
     std::fprintf(out, "%s\n", file.c_str());
     for (const auto& [name, value] : MainKeywords(ppd)) {
         std::fprintf(out, "  %s: %s\n", name, value != nullptr ? value : "(none)");
     }
+    const char* printer = !printerChecked ? "not checked" : ppd.IsValidPrinterName() ? "yes" : "no";
     std::fprintf(out, "  valid PPD: %s, valid printer name: %s\n", ppd.IsValidPPD() ? "yes" : "no",
-                 ppd.IsValidPrinterName() ? "yes" : "no");
+                 printer);
     const json errors = ErrorsToJson(ppd.GetErrors());
     std::fprintf(out, "  errors: %zu\n", errors.size());
     for (const json& error : errors) {
@@ -392,16 +440,23 @@ void WriteSummaryText(FILE* out, ZEQPPD& ppd, const std::string& file) {
             line += ' ';
             line += error["keyword"].get<std::string>();
         }
+        if (!error["line"].is_null()) {
+            line += " on line " + std::to_string(error["line"].get<int>());
+        }
         if (!error["description"].is_null()) {
             line += ": " + error["description"].get<std::string>();
         }
         std::fprintf(out, "    %s\n", line.c_str());
     }
+    for (const ReadProblem& problem : ReadProblems(ppd)) {
+        std::fprintf(out, "  not read as written: line %d: %s\n", static_cast<int>(problem.line),
+                     problem.message);
+    }
 }
 
-void WriteModelText(FILE* out, ZEQPPD& ppd, const std::string& file) {
+void WriteModelText(FILE* out, ZEQPPD& ppd, const std::string& file, bool printerChecked) {
     AllElementsVisible all;
-    WriteSummaryText(out, ppd, file);
+    WriteSummaryText(out, ppd, file, printerChecked);
 
     // Page -> scroll pane -> roll-downs -> controls; what was printed is remembered so that
     // the rest can be listed afterwards.

@@ -1,6 +1,6 @@
 // ppdinfo: reads a PPD with the base parser alone and prints its main keywords, the option
 // blocks with their translations (converted to UTF-8) and whether the PPD is valid.
-// Usage: ppdinfo FILE [PCFILENAME...]
+// Usage: ppdinfo FILE [PCFILENAME...]; ppdinfo --help; ppdinfo --version
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -13,6 +13,7 @@
 #include "platform/CFArray.h"
 #include "platform/CFString.h"
 #include "platform/CFURL.h"
+#include "tools/ToolOutput.h"
 
 namespace {
 
@@ -148,16 +149,42 @@ void BaseReader::Parse() {
 }
 
 void PrintValue(const char* label, const std::string& value, bool present) {
-    std::printf("%-17s %s\n", label, present ? value.c_str() : "(none)");
+    std::fprintf(ToolOutput(), "%-17s %s\n", label, present ? value.c_str() : "(none)");
 }
+
+const char kUsage[] = "usage: ppdinfo FILE [PCFILENAME...]\n";
+const char kHelp[] =
+    "Reads a PPD with the base parser alone and prints its main keywords, its option blocks\n"
+    "with their translations (in UTF-8), and whether it is a valid PPD 4.3 file.\n"
+    "\n"
+    "  FILE           the PPD file to read\n"
+    "  PCFILENAME...  acceptable PC file names; the PPD is read only when its *PCFileName\n"
+    "                 holds one of them (without any, the check is skipped)\n"
+    "  --help         print this help and exit\n"
+    "  --version      print the version and exit\n"
+    "\n"
+    "Exit status: 0 for a valid PPD, 1 for an invalid one or a PC file name not among those\n"
+    "given, 2 for a usage error or a file that cannot be read.\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: ppdinfo FILE [PCFILENAME...]\n");
+    if (argc >= 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::printf("%s%s", kUsage, kHelp);
+        return 0;
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("ppdinfo %s\n", ZEQ_VERSION);
+        return 0;
+    }
+    if (argc < 2 || argv[1][0] == '-') {
+        if (argc >= 2)
+            std::fprintf(stderr, "ppdinfo: unknown option %s\n", argv[1]);
+        std::fprintf(stderr, "%sRun 'ppdinfo --help' for more.\n", kUsage);
         return 2;
     }
+    // From here on the library runs: what it prints goes to standard error.
+    std::FILE* out = SeparateLibraryOutput();
     const char* path = argv[1];
     CFURLRef url = CFURLCreateFromFileSystemRepresentation(
         kCFAllocatorDefault, reinterpret_cast<const UInt8*>(path),
@@ -185,9 +212,10 @@ int main(int argc, char** argv) {
     CFRelease(url);
 
     int status = 0;
-    std::printf("%-17s %s\n", "File:", path);
+    std::fprintf(out, "%-17s %s\n", "File:", path);
     if (!ppd->IsValidPrinterName()) {
-        std::printf("%-17s not one of the given names: the PPD is not read\n", "PC file name:");
+        std::fprintf(out, "%-17s not one of the given names: the PPD is not read\n",
+                     "PC file name:");
         ppd->Release();
         return 1;
     }
@@ -217,21 +245,22 @@ int main(int argc, char** argv) {
     PrintValue("ModelName:", model, ppd->ModelName() != nullptr);
     PrintValue("QWVersion:", ppd->vendorVersion, !ppd->vendorVersion.empty());
     PrintValue("QWFileVersion:", ppd->vendorFileVersion, !ppd->vendorFileVersion.empty());
-    std::printf("%-17s %08X\n",
-                "Text encoding:", static_cast<unsigned>(ppd->GetStringTextEncoding()));
+    std::fprintf(out, "%-17s %08X\n",
+                 "Text encoding:", static_cast<unsigned>(ppd->GetStringTextEncoding()));
 
-    std::printf("Options:\n");
+    std::fprintf(out, "Options:\n");
     for (const Block& block : ppd->blocks) {
-        std::printf("  %s%s%s%s\n", block.keyword.c_str(), block.translation.empty() ? "" : " (",
-                    block.translation.c_str(), block.translation.empty() ? "" : ")");
+        std::fprintf(out, "  %s%s%s%s\n", block.keyword.c_str(),
+                     block.translation.empty() ? "" : " (", block.translation.c_str(),
+                     block.translation.empty() ? "" : ")");
         for (const Option& option : block.options)
-            std::printf("    %-16s %s\n", option.name.c_str(), option.translation.c_str());
+            std::fprintf(out, "    %-16s %s\n", option.name.c_str(), option.translation.c_str());
     }
 
     bool valid = ppd->IsValidPPD();
     if (ppd->headerRefused)
-        std::printf("%-17s not a version 4.3 PPD\n", "Header:");
-    std::printf("%-17s %s\n", "Valid PPD:", valid ? "yes" : "no");
+        std::fprintf(out, "%-17s not a version 4.3 PPD\n", "Header:");
+    std::fprintf(out, "%-17s %s\n", "Valid PPD:", valid ? "yes" : "no");
     if (!valid)
         status = 1;
     ppd->Release();

@@ -14,18 +14,20 @@
 #include "PPDObjects/PPDXBooleanControl.h"
 #include "PPDObjects/PPDXControl.h"
 #include "PPDObjects/PPDXControls.h"
+#include "PPDObjects/PPDXErrors.h"
 #include "PPDObjects/PPDXFloatRangeControl.h"
 #include "PPDObjects/PPDXJobNote.h"
 #include "PPDObjects/PPDXPopupControl.h"
 #include "PPDObjects/PPDXRangeControl.h"
-#include "parser/UIConstraints.h"
 #include "parser/ZEQPPD.h"
 #include "platform/CFArray.h"
 #include "platform/CFString.h"
 #include "platform/CFURL.h"
 #include "tools/CacheCommand.h"
 #include "tools/ModelJson.h"
+#include "tools/ToolOutput.h"
 #include "tools/ZeqppdCommands.h"
+#include "tools/ZeqppdConstraints.h"
 
 namespace {
 
@@ -43,51 +45,7 @@ const ZeqppdCommand kCommands[] = {
      DeclareCache},
 };
 
-// The control with exactly `keyword`, the first in flat-list order. A keyword given without
-// its leading "*" is also looked up with it, so that "PageSize" finds "*PageSize".
-PPDXControl* FindControl(ZEQPPD& ppd, const std::string& keyword) {
-    PPDXControls* controls = ppd.GetControls();
-    if (controls == nullptr || keyword.empty()) {
-        return nullptr;
-    }
-    AllElementsVisible all;
-    CNTL_TYPE type = kUnknownControl;
-    PPDXControl* control = controls->Find(keyword.c_str(), type, true);
-    if (control == nullptr && keyword[0] != '*') {
-        const std::string starred = "*" + keyword;
-        control = controls->Find(starred.c_str(), type, true);
-    }
-    return control;
-}
-
-// A whole decimal integer (optional sign, no other characters).
-bool ParseInteger(const std::string& text, long& value) {
-    if (text.empty()) {
-        return false;
-    }
-    errno = 0;
-    char* end = nullptr;
-    const long parsed = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || end == text.c_str() || *end != '\0') {
-        return false;
-    }
-    value = parsed;
-    return true;
-}
-
-// 1-based number of the first item of `popup` with that keyword; 0 when none has it.
-long PopupItemNumber(PPDXPopupControl* popup, const std::string& option) {
-    long number = 1;
-    for (_PopupItem* item = popup->FirstItem(); item != nullptr; item = popup->NextItem()) {
-        if (item->Keyword() != nullptr && option == item->Keyword()) {
-            return number;
-        }
-        ++number;
-    }
-    return 0;
-}
-
-// Writes every byte of the control's PostScript to standard output (size, then fill).
+// Writes every byte of the control's PostScript to the program's output (size, then fill).
 bool EmitControl(PPDXControl* control) {
     const long size = control->PostScript(nullptr);
     if (size <= 0) {
@@ -96,7 +54,16 @@ bool EmitControl(PPDXControl* control) {
     std::vector<unsigned char> buffer(static_cast<size_t>(size));
     const long written = control->PostScript(buffer.data());
     const size_t count = static_cast<size_t>(written < size ? written : size);
-    return std::fwrite(buffer.data(), 1, count, stdout) == count;
+    return std::fwrite(buffer.data(), 1, count, ToolOutput()) == count;
+}
+
+// Writes "line N: PROBLEM" to standard error for each read problem; true when there was one.
+bool ReportReadProblems(const std::string& file, const ZEQPPD& ppd) {
+    const std::vector<ReadProblem> problems = ReadProblems(ppd);
+    for (const ReadProblem& problem : problems) {
+        ReportError(file, "line " + std::to_string(problem.line) + ": " + problem.message);
+    }
+    return !problems.empty();
 }
 
 // ---- check
@@ -107,20 +74,21 @@ struct CheckArgs {
 };
 
 int RunCheck(const CheckArgs& args) {
-    ZEQPPDPtr ppd = LoadPPD(args.file, args.pcFileNames);
+    int status = kExitOK;
+    ZEQPPDPtr ppd = LoadPPD(args.file, args.pcFileNames, status);
     if (!ppd) {
-        return kExitUsage;
+        return status;
     }
-    WriteSummaryText(stdout, *ppd, args.file);
-    if (!ppd->IsValidPrinterName()) {
-        ReportError(args.file, "PC file name is not one of the given names");
-        return kExitFailed;
-    }
+    WriteSummaryText(ToolOutput(), *ppd, args.file, !args.pcFileNames.empty());
     if (!ppd->IsValidPPD()) {
-        ReportError(args.file, "not a valid PPD");
-        return kExitFailed;
+        ReportError(args.file, "not a valid PPD: " + InvalidReason(*ppd));
+        status = kExitFailed;
     }
-    return kExitOK;
+    // A file that was not read as written is not what the printer would be described by.
+    if (ReportReadProblems(args.file, *ppd)) {
+        status = kExitFailed;
+    }
+    return status;
 }
 
 // ---- dump
@@ -132,16 +100,18 @@ struct DumpArgs {
 };
 
 int RunDump(const DumpArgs& args) {
-    ZEQPPDPtr ppd = LoadPPD(args.file, args.pcFileNames);
+    int status = kExitOK;
+    ZEQPPDPtr ppd = LoadPPD(args.file, args.pcFileNames, status);
     if (!ppd) {
-        return kExitUsage;
+        return status;
     }
+    const bool printerChecked = !args.pcFileNames.empty();
     if (args.json) {
-        const std::string text = JsonText(ModelToJson(*ppd, args.file));
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        std::fputc('\n', stdout);
+        const std::string text = JsonText(ModelToJson(*ppd, args.file, printerChecked));
+        std::fwrite(text.data(), 1, text.size(), ToolOutput());
+        std::fputc('\n', ToolOutput());
     } else {
-        WriteModelText(stdout, *ppd, args.file);
+        WriteModelText(ToolOutput(), *ppd, args.file, printerChecked);
     }
     return kExitOK;
 }
@@ -155,8 +125,42 @@ struct EmitArgs {
     bool only = false;
 };
 
+// Characters of UTF-8 text (bytes that do not continue a sequence).
+long CharacterCount(const std::string& text) {
+    long count = 0;
+    for (unsigned char c : text) {
+        count += (c & 0xC0) != 0x80 ? 1 : 0;
+    }
+    return count;
+}
+
+// A job note's text as a person typed it: one line, within the note's length limits (a limit
+// of 0 or below, which the PPD did not give or gave in a malformed word, limits nothing).
+// Returns an empty text when it is acceptable, otherwise why not.
+std::string JobNoteProblem(PPDXJobNote* note, const std::string& keyword, const std::string& text) {
+    if (text.find_first_of("\r\n") != std::string::npos) {
+        return keyword + " takes one line of text; the value holds a line break";
+    }
+    const long length = CharacterCount(text);
+    const long most = note->MaxLength();
+    const long least = note->MinLength();
+    if ((most > 0 && length > most) || (least > 0 && length < least)) {
+        std::string limits;
+        if (most > 0 && least > 0) {
+            limits = std::to_string(least) + " to " + std::to_string(most);
+        } else if (most > 0) {
+            limits = "at most " + std::to_string(most);
+        } else {
+            limits = "at least " + std::to_string(least);
+        }
+        return keyword + " takes " + limits + " characters, not " + std::to_string(length);
+    }
+    return std::string();
+}
+
 // Gives `control` the value written in `value`; returns the exit status of a failure, or
-// kExitOK.
+// kExitOK. Values the PPD does not allow are refused rather than clamped; a range value that
+// is not a multiple of the increment is rounded as the model does, with a note.
 int SetControlValue(const std::string& file, const std::string& keyword, PPDXControl* control,
                     const std::string& value) {
     if (auto* popup = dynamic_cast<PPDXPopupControl*>(control)) {
@@ -180,7 +184,17 @@ int SetControlValue(const std::string& file, const std::string& keyword, PPDXCon
             ReportError(file, keyword + " takes an integer, not " + value);
             return kExitUsage;
         }
+        if (number < range->MinVal() || number > range->MaxVal()) {
+            ReportError(file, keyword + " takes " + std::to_string(range->MinVal()) + " to " +
+                                  std::to_string(range->MaxVal()) + ", not " + value);
+            return kExitFailed;
+        }
         range->SetValue(number);
+        if (range->GetValue() != number) {
+            ReportError(file, "note: " + keyword + " moves in steps of " +
+                                  std::to_string(range->Increment()) + "; " + value +
+                                  " is taken as " + std::to_string(range->GetValue()));
+        }
         return kExitOK;
     }
     if (auto* floatRange = dynamic_cast<PPDXFloatRangeControl*>(control)) {
@@ -190,10 +204,23 @@ int SetControlValue(const std::string& file, const std::string& keyword, PPDXCon
             ReportError(file, keyword + " takes a number, not " + value);
             return kExitUsage;
         }
+        if (!(number >= floatRange->MinVal() && number <= floatRange->MaxVal())) {
+            char limits[96];
+            std::snprintf(limits, sizeof limits, " takes %g to %g, not ",
+                          static_cast<double>(floatRange->MinVal()),
+                          static_cast<double>(floatRange->MaxVal()));
+            ReportError(file, keyword + limits + value);
+            return kExitFailed;
+        }
         floatRange->SetValue(number);
         return kExitOK;
     }
     if (auto* note = dynamic_cast<PPDXJobNote*>(control)) {
+        const std::string problem = JobNoteProblem(note, keyword, value);
+        if (!problem.empty()) {
+            ReportError(file, problem);
+            return kExitFailed;
+        }
         note->SetNotes(value.c_str());
         return kExitOK;
     }
@@ -212,9 +239,10 @@ int RunEmit(const EmitArgs& args) {
         }
         assignments.emplace_back(assignment.substr(0, equals), assignment.substr(equals + 1));
     }
-    ZEQPPDPtr ppd = LoadPPD(args.file, args.pcFileNames);
+    int status = kExitOK;
+    ZEQPPDPtr ppd = LoadPPD(args.file, args.pcFileNames, status);
     if (!ppd) {
-        return kExitUsage;
+        return status;
     }
     AllElementsVisible all;
     std::set<PPDXControl*> named;
@@ -224,11 +252,15 @@ int RunEmit(const EmitArgs& args) {
             ReportError(args.file, "no control " + keyword);
             return kExitFailed;
         }
-        const int status = SetControlValue(args.file, keyword, control, value);
+        status = SetControlValue(args.file, keyword, control, value);
         if (status != kExitOK) {
             return status;
         }
         named.insert(control);
+    }
+    // Choices the PPD's constraints forbid are reported; the PostScript is written all the same.
+    for (const std::string& conflict : ConstraintConflicts(*ppd, named)) {
+        ReportError(args.file, "warning: " + conflict);
     }
     PPDXControls* controls = ppd->GetControls();
     if (controls == nullptr) {
@@ -251,94 +283,15 @@ int RunEmit(const EmitArgs& args) {
             return kExitFailed;
         }
     }
-    std::fflush(stdout);
-    return kExitOK;
-}
-
-// ---- constraints
-
-struct ConstraintArgs {
-    std::string file;
-    std::string keyword;
-    std::string value;
-    std::vector<std::string> pcFileNames;
-    bool requirements = false;
-};
-
-// The query value of `text` for `control`: an option keyword of a popup (its 1-based number),
-// True or False for a Boolean (1 or 0), or a number. Returns kExitOK or a failure status.
-int QueryValue(const std::string& file, const std::string& keyword, PPDXControl* control,
-               const std::string& text, long& value) {
-    if (auto* popup = dynamic_cast<PPDXPopupControl*>(control)) {
-        value = PopupItemNumber(popup, text);
-        if (value != 0 || ParseInteger(text, value)) {
-            return kExitOK;
-        }
-        ReportError(file, keyword + " has no option " + text);
+    if (std::fflush(ToolOutput()) != 0) {
+        ReportError(args.file, std::string("cannot write the PostScript: ") + std::strerror(errno));
         return kExitFailed;
-    }
-    if (dynamic_cast<PPDXBooleanControl*>(control) != nullptr) {
-        if (text == "True" || text == "False") {
-            value = text == "True" ? 1 : 0;
-            return kExitOK;
-        }
-        if (ParseInteger(text, value)) {
-            return kExitOK;
-        }
-        ReportError(file, keyword + " takes True, False or a number, not " + text);
-        return kExitUsage;
-    }
-    if (ParseInteger(text, value)) {
-        return kExitOK;
-    }
-    ReportError(file, keyword + " takes a number, not " + text);
-    return kExitUsage;
-}
-
-int RunConstraints(const ConstraintArgs& args) {
-    ZEQPPDPtr ppd = LoadPPD(args.file, args.pcFileNames);
-    if (!ppd) {
-        return kExitUsage;
-    }
-    AllElementsVisible all;
-    PPDXControl* control = FindControl(*ppd, args.keyword);
-    if (control == nullptr) {
-        ReportError(args.file, "no control " + args.keyword);
-        return kExitFailed;
-    }
-    long value = 0;
-    if (!args.value.empty()) {
-        const int status = QueryValue(args.file, args.keyword, control, args.value, value);
-        if (status != kExitOK) {
-            return status;
-        }
-    }
-    SharedConstraintRec* records = nullptr;
-    long count = 0;
-    if (!args.requirements) {
-        count = ppd->GetConstraintList(control, value, &records);
-    } else if (args.value.empty()) {
-        count = ppd->GetRequiresList(control, &records);
-    } else {
-        // The requirement query of the model always asks for value 0 (the first item); with
-        // a value given, the requirement forest is asked for that value instead.
-        count = ppd->CommonGetForestList(control, value, &records, ppd->GetRequiresForest());
-    }
-    for (long i = 0; i < count && records != nullptr; ++i) {
-        const PPDXControl* target = records[i].control;
-        const unsigned item = records[i].item;
-        const char* keyword = target != nullptr ? target->Keyword() : nullptr;
-        std::printf("%s %u\n", keyword != nullptr ? keyword : "-", item);
-    }
-    if (args.requirements) {
-        ppd->ReleaseRequiresList(records);
-    } else {
-        ppd->ReleaseConstraintList(records);
     }
     return kExitOK;
 }
 
-// Declares the FILE argument and the --pcfilename option shared by every command.
+}  // namespace
+
 void DeclareFileOptions(CLI::App& command, std::string& file,
                         std::vector<std::string>& pcFileNames) {
     command.add_option("FILE", file, "PPD file to read")->required();
@@ -349,16 +302,18 @@ void DeclareFileOptions(CLI::App& command, std::string& file,
         ->allow_extra_args(false);
 }
 
-}  // namespace
-
 // ---- command declarations
 
 CommandRunner DeclareCheck(CLI::App& command) {
     auto args = std::make_shared<CheckArgs>();
     DeclareFileOptions(command, args->file, args->pcFileNames);
     command.footer(
-        "Exit status: 0 when the PPD is valid, 1 when it is not, 2 for a usage error or a "
-        "file that cannot be read.");
+        "Prints the main keywords, the validity and the errors, each with the line it was "
+        "found at; a file that was not read as written (a line of 255 or more characters, a "
+        "0xFF or NUL byte, a statement open at the end) is reported with its line.\nExit "
+        "status: 0 when the PPD is valid and was read to its end, 1 when it is not valid, was "
+        "not read as written or its PC file name is not one of those given, 2 for a usage "
+        "error or a file that cannot be read.");
     return [args] { return RunCheck(*args); };
 }
 
@@ -367,8 +322,8 @@ CommandRunner DeclareDump(CLI::App& command) {
     DeclareFileOptions(command, args->file, args->pcFileNames);
     command.add_flag("--json", args->json, "Print one JSON object instead of the tree");
     command.footer(
-        "Exit status: 0 when the file could be read (valid or not), 2 for a usage error or a "
-        "file that cannot be read.");
+        "Exit status: 0 when the file could be read (valid or not), 1 when its PC file name is "
+        "not one of those given, 2 for a usage error or a file that cannot be read.");
     return [args] { return RunDump(*args); };
 }
 
@@ -377,38 +332,57 @@ CommandRunner DeclareEmit(CLI::App& command) {
     DeclareFileOptions(command, args->file, args->pcFileNames);
     command.add_option("KEYWORD=VALUE", args->assignments,
                        "Value to set: an option keyword for a popup, True or False for a "
-                       "Boolean, an integer for a range, a text for a job note");
+                       "Boolean, a number within the range for a range, one line of text "
+                       "within the length limits for a job note");
     command.add_flag("--only", args->only,
                      "Emit only the controls named on the command line (in model order)");
     command.footer(
         "Writes the PostScript of every control in the order of the model's control list, "
-        "byte for byte.\nExit status: 0 on success, 1 for a keyword or option that the PPD "
-        "does not have, 2 for a usage error or a file that cannot be read.");
+        "byte for byte. Choices that a UI constraint of the PPD forbids are reported on "
+        "standard error; the PostScript is written all the same.\nExit status: 0 on success, "
+        "1 for a keyword or option that the PPD does not have or a value it does not allow "
+        "(outside a range, a job note of several lines or outside its length limits), 2 for a "
+        "usage error or a file that cannot be read.");
     return [args] { return RunEmit(*args); };
 }
 
-CommandRunner DeclareConstraints(CLI::App& command) {
-    auto args = std::make_shared<ConstraintArgs>();
-    command.add_option("FILE", args->file, "PPD file to read")->required();
-    command.add_option("KEYWORD", args->keyword, "Keyword of the control to query")->required();
-    command.add_option("VALUE", args->value,
-                       "Option keyword (popup), True or False (Boolean) or a number; 0 when "
-                       "absent");
-    command.add_flag("--requires", args->requirements, "Query the requirements instead");
-    command
-        .add_option("--pcfilename", args->pcFileNames,
-                    "Acceptable PC file name (repeatable); without any, the printer check "
-                    "is skipped")
-        ->allow_extra_args(false);
-    command.footer(
-        "Prints one line per record: the target keyword (or - when no control has it), a "
-        "space, and the 1-based item number (65535 for none).\nExit status: 0 on success, 1 "
-        "for a keyword or option that the PPD does not have, 2 for a usage error or a file "
-        "that cannot be read.");
-    return [args] { return RunConstraints(*args); };
+// ---- shared helpers
+
+namespace {
+
+// The first recorded error that `match` accepts, or null.
+template <class Match>
+const PPDXErrorObj* FindError(ZEQPPD& ppd, Match match) {
+    PPDXErrors* errors = ppd.GetErrors();
+    if (errors == nullptr) {
+        return nullptr;
+    }
+    for (ConstPointerListItr it = errors->List().Begin(); it != errors->List().End(); ++it) {
+        const auto* error = static_cast<const PPDXErrorObj*>(*it);
+        if (error != nullptr && match(*error)) {
+            return error;
+        }
+    }
+    return nullptr;
 }
 
-// ---- shared helpers
+}  // namespace
+
+std::string InvalidReason(ZEQPPD& ppd) {
+    const PPDXErrorObj* error =
+        FindError(ppd, [](const PPDXErrorObj& candidate) { return candidate.IsFatal(); });
+    if (error == nullptr) {
+        return "the file does not begin with the *PPD-Adobe: \"4.3\" header";
+    }
+    std::string reason = "error " + std::to_string(error->Number());
+    if (error->LineNumber() > 0) {
+        reason += " on line " + std::to_string(error->LineNumber());
+    }
+    if (error->Description() != nullptr) {
+        reason += std::string(": ") + error->Description();
+    }
+    return reason;
+}
 
 void ZEQPPDDeleter::operator()(ZEQPPD* ppd) const {
     delete ppd;
@@ -418,9 +392,40 @@ void ReportError(const std::string& path, const std::string& message) {
     std::fprintf(stderr, "zeqppd: %s: %s\n", path.c_str(), message.c_str());
 }
 
-ZEQPPDPtr LoadPPD(const std::string& path, const std::vector<std::string>& pcFileNames) {
+PPDXControl* FindControl(ZEQPPD& ppd, const std::string& keyword) {
+    PPDXControls* controls = ppd.GetControls();
+    if (controls == nullptr || keyword.empty()) {
+        return nullptr;
+    }
+    AllElementsVisible all;
+    CNTL_TYPE type = kUnknownControl;
+    PPDXControl* control = controls->Find(keyword.c_str(), type, true);
+    if (control == nullptr && keyword[0] != '*') {
+        const std::string starred = "*" + keyword;
+        control = controls->Find(starred.c_str(), type, true);
+    }
+    return control;
+}
+
+bool ParseInteger(const std::string& text, long& value) {
+    if (text.empty()) {
+        return false;
+    }
+    errno = 0;
+    char* end = nullptr;
+    const long parsed = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || end == text.c_str() || *end != '\0') {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+ZEQPPDPtr LoadPPD(const std::string& path, const std::vector<std::string>& pcFileNames,
+                  int& status) {
     // The parser reports an unreadable file only as a parse error; the tool tells the user
     // why before parsing.
+    status = kExitUsage;
     struct stat info;
     if (::stat(path.c_str(), &info) != 0) {
         ReportError(path, std::string("cannot read file: ") + std::strerror(errno));
@@ -428,6 +433,10 @@ ZEQPPDPtr LoadPPD(const std::string& path, const std::vector<std::string>& pcFil
     }
     if (S_ISDIR(info.st_mode)) {
         ReportError(path, "cannot read file: is a directory");
+        return nullptr;
+    }
+    if (S_ISREG(info.st_mode) && info.st_size == 0) {
+        ReportError(path, "cannot read file: the file is empty");
         return nullptr;
     }
     std::FILE* probe = std::fopen(path.c_str(), "rb");
@@ -465,11 +474,62 @@ ZEQPPDPtr LoadPPD(const std::string& path, const std::vector<std::string>& pcFil
         CFRelease(names);
     }
     CFRelease(url);
-    if (ppd == nullptr) {
+    ZEQPPDPtr model(ppd);
+    if (!model) {
         ReportError(path, "out of memory");
+        status = kExitFailed;
+        return nullptr;
     }
-    return ZEQPPDPtr(ppd);
+    if (!model->IsValidPrinterName()) {
+        std::string list;
+        for (const std::string& name : pcFileNames) {
+            list += (list.empty() ? "" : ", ") + name;
+        }
+        ReportError(path, "the PC file name is not one of " + list + "; the PPD was not read");
+        status = kExitFailed;
+        return nullptr;
+    }
+    // Error 18: the parser could not open or read the file after all.
+    if (FindError(*model, [](const PPDXErrorObj& error) { return error == 18; }) != nullptr) {
+        ReportError(path, "cannot read file: the parser could not read it");
+        return nullptr;
+    }
+    status = kExitOK;
+    return model;
 }
+
+namespace {
+
+// CLI11 takes a word that names no command for a missing command; such a word is named here.
+// Returns true, having reported it, when the command line holds one.
+bool ReportUnknownCommand(const CLI::App& app, int argc, char** argv) {
+    const CLI::App* level = &app;
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        const auto commands = level->get_subcommands(std::function<bool(const CLI::App*)>());
+        if (word.empty() || word[0] == '-' || commands.empty()) {
+            return false;
+        }
+        const CLI::App* next = nullptr;
+        std::string names;
+        for (const CLI::App* command : commands) {
+            names += (names.empty() ? "" : ", ") + command->get_name();
+            if (command->get_name() == word) {
+                next = command;
+            }
+        }
+        if (next == nullptr) {
+            std::fprintf(stderr, "zeqppd: unknown command '%s' (the commands%s are %s)\n",
+                         word.c_str(), level == &app ? "" : (" of " + level->get_name()).c_str(),
+                         names.c_str());
+            return true;
+        }
+        level = next;
+    }
+    return false;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{
@@ -477,26 +537,29 @@ int main(int argc, char** argv) {
         "roll-downs and controls, and checks, dumps, queries or emits it.",
         "zeqppd"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "zeqppd " ZEQ_VERSION);
     app.footer(
         "Run 'zeqppd COMMAND --help' for the arguments of a command.\nExit status: 0 on "
-        "success, 1 for an invalid PPD (check) or a keyword or value the PPD does not have, 2 "
-        "for a usage error or a file that cannot be read.");
+        "success; 1 for an invalid PPD or one not read as written (check), a PC file name not "
+        "among those given, a keyword or value the PPD does not have or allow, or a cache that "
+        "cannot be saved or used; 2 for a usage error or a file that cannot be read.");
 
     std::vector<std::pair<CLI::App*, CommandRunner>> runners;
     for (const ZeqppdCommand& command : kCommands) {
         CLI::App* sub = app.add_subcommand(command.name, command.help);
         runners.emplace_back(sub, command.declare(*sub));
     }
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForAllHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::ParseError& e) {
-        app.exit(e);
+    if (ReportUnknownCommand(app, argc, argv)) {
         return kExitUsage;
     }
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        // Help and version exit 0; every other parse error is a usage error.
+        return app.exit(e) == 0 ? kExitOK : kExitUsage;
+    }
+    // From here on the library runs: what it prints goes to standard error.
+    SeparateLibraryOutput();
     for (const auto& [sub, run] : runners) {
         if (sub->parsed()) {
             return run();

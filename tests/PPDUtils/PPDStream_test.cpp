@@ -165,3 +165,78 @@ TEST(PPDFileStream, MissingSmallAndEmpty) {
     EXPECT_EQ(ReadFile("*Small: 1\n", true), (std::vector<std::string>{"*Small: 1"}));
     EXPECT_TRUE(ReadFile("", true).empty());
 }
+
+namespace {
+
+// What a file stream reports after GetLine has returned false: the number of each line it
+// returned (an empty line from a CR LF split at a boundary included), and the read end.
+struct ReadReport {
+    std::vector<int32_t> numbers;
+    PPDReadEnd end = PPDReadEnd::kReading;
+    int32_t endLine = 0;
+    int32_t nulLine = 0;
+};
+
+ReadReport ReadNumbers(const std::string& content) {
+    TempFile temp(content);
+    FSSpec spec = temp.Spec();
+    std::string name = TempFile::NameOf(spec);
+    PPDFile file(spec.vRefNum, spec.parID, name.data());
+    PPDFileStream stream(&file, true);
+    ReadReport report;
+    char line[kPPDLineBufferSize];
+    while (stream.GetLine(line))
+        report.numbers.push_back(stream.LineNumber());
+    report.end = stream.ReadEnd();
+    report.endLine = stream.ReadEndLine();
+    report.nulLine = stream.NulLine();
+    return report;
+}
+
+}  // namespace
+
+TEST(PPDFileStream, LineNumbersAndWhyReadingEnded) {
+    // CR LF split by the first boundary: the LF's empty line does not count as a line.
+    const size_t filler = FillerLines(9990);
+    ReadReport split = ReadNumbers(Filler(9990) + "abcdefghi\r\nz\r\n");
+    ASSERT_EQ(split.numbers.size(), filler + 3);
+    EXPECT_EQ(split.numbers[filler], static_cast<int32_t>(filler + 1));      // abcdefghi
+    EXPECT_EQ(split.numbers[filler + 2], static_cast<int32_t>(filler + 2));  // z
+    EXPECT_EQ(split.end, PPDReadEnd::kEndOfFile);
+    EXPECT_EQ(split.endLine, static_cast<int32_t>(filler + 3));
+
+    // Text read character by character before the first GetLine (the header) is counted.
+    TempFile temp("*A: 1\r\n*B: 2\n*C: 3\n");
+    FSSpec spec = temp.Spec();
+    std::string name = TempFile::NameOf(spec);
+    PPDFile file(spec.vRefNum, spec.parID, name.data());
+    PPDFileStream stream(&file, true);
+    char c = 0;
+    for (int i = 0; i < 9; ++i)
+        stream.GetChar(c);  // "*A: 1\r\n*B"
+    char line[kPPDLineBufferSize];
+    ASSERT_TRUE(stream.GetLine(line));
+    EXPECT_STREQ(line, ": 2");
+    EXPECT_EQ(stream.LineNumber(), 2);
+
+    // Where and why reading stops; a NUL byte only cuts its line.
+    const std::string head = "*A: 1\n*B: 2\n";
+    ReadReport longLine = ReadNumbers(head + std::string(255, 'x') + "\n*D: 4\n");
+    EXPECT_EQ(longLine.end, PPDReadEnd::kLongLine);
+    EXPECT_EQ(longLine.endLine, 3);
+    ReadReport ff = ReadNumbers(head + "*C: \xFF\n*D: 4\n");
+    EXPECT_EQ(ff.end, PPDReadEnd::kByteFF);
+    EXPECT_EQ(ff.endLine, 3);
+    ReadReport noEnd = ReadNumbers(head + "*C: 3");
+    EXPECT_EQ(noEnd.end, PPDReadEnd::kNoLineEnd);
+    EXPECT_EQ(noEnd.endLine, 3);
+    ReadReport nul = ReadNumbers(head + std::string("*C: \0 3\n*D: 4\n", 14));
+    EXPECT_EQ(nul.numbers, (std::vector<int32_t>{1, 2, 3, 4}));
+    EXPECT_EQ(nul.nulLine, 3);
+    EXPECT_EQ(nul.end, PPDReadEnd::kEndOfFile);
+    EXPECT_EQ(ReadNumbers(head).nulLine, 0);
+    // A line split by a boundary and too long when joined is an overlong line.
+    ReadReport joined = ReadNumbers(Filler(9900) + std::string(255, 'q') + "\nend\n");
+    EXPECT_EQ(joined.end, PPDReadEnd::kLongLine);
+    EXPECT_EQ(joined.endLine, static_cast<int32_t>(FillerLines(9900) + 1));
+}

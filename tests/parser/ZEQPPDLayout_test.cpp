@@ -206,21 +206,25 @@ TEST(ZEQPPDLayout, SpecialOptions) {
     EXPECT_TRUE(Control(r.ppd.get(), "*QWInstalled")->IsOrphan());
 }
 
-TEST(ZEQPPDLayout, NamesWithoutTextConverterAreEmpty) {
+TEST(ZEQPPDLayout, NamesWithoutLanguageKeywordsReadAsISOLatin1) {
+    // No *LanguageVersion or *LanguageEncoding, so no text converter: the translations are
+    // read as ISO Latin 1 all the same, and the model still reports no converter.
     Parsed p = Parse(
         "*PPD-Adobe: \"4.3\"\n"
-        "*%ZEQPropPage Page/Page Name: True\n"
+        "*%ZEQPropPage Page/Page N\xE4me: True\n"
         "*%ZEQGroupName Pane/Pane Name: True\n"
         "*%ZEQParent Pane/Page: Scrollpane|True\n" +
         Popup("*QWP", "Pane"));
     PPDXProperty* page = p->GetProperties()->Find("Page", true);
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(Utf8(page->CFStringUserName()), "");
+    EXPECT_EQ(Utf8(page->CFStringUserName()), "Page N\xC3\xA4me");
     PPDXControl* control = Control(p.ppd.get(), "*QWP");
     ASSERT_NE(control, nullptr);
-    EXPECT_EQ(Utf8(control->CFStringUserName()), "");
+    EXPECT_EQ(Utf8(control->CFStringUserName()), "QWP");
     auto* popup = dynamic_cast<PPDXPopupControl*>(control);
-    EXPECT_EQ(popup->FirstItem()->mUserName, nullptr);
+    EXPECT_EQ(Utf8(popup->FirstItem()->mUserName), "A");
+    EXPECT_EQ(p->GetTextConverter(), nullptr);
+    EXPECT_EQ(p->GetStringTextEncoding(), 0u);
 }
 
 TEST(ZEQPPDLayout, PopupsFromData) {

@@ -2,6 +2,7 @@
 // vendor versions, the installable-options group, overlong lines and class-wide options.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "PPDObjects/PPDXBooleanControl.h"
@@ -25,6 +26,10 @@ const char* kBoolBlock =
     "*QWImageFlag True/On: \"true\"\n"
     "*QWImageFlag False/Off: \"false\"\n"
     "*CloseUI: *QWImageFlag\n";
+
+int LineCount(const std::string& text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
 
 }  // namespace
 
@@ -96,6 +101,16 @@ TEST(ZEQPPDDriver, ControlBlockErrors) {
     EXPECT_EQ(ErrorText(p.ppd.get()), "16, 16 *QWA, 23 *QWImageFlag, 5, 5 *QWC");
     EXPECT_EQ(AllControls(p.ppd.get()).size(), 1u);
     EXPECT_TRUE(p->IsValidPPD());  // none of them is fatal
+
+    // Each error carries the line it was recorded at (the line that refused the statement);
+    // the errors about the whole model (25 to 27) carry none.
+    const int first = LineCount(std::string(kHead) + kBoolBlock) + 1;
+    std::vector<int32_t> lines;
+    for (PPDXErrorObj* e = p->GetErrors()->First(); e != nullptr; e = p->GetErrors()->Next())
+        lines.push_back(e->LineNumber());
+    EXPECT_EQ(lines, (std::vector<int32_t>{first, first + 2, first + 3, first + 5, first + 8}));
+    Parsed empty = Parse("*PPD-Adobe: \"4.3\"\n");
+    EXPECT_EQ(empty->GetErrors()->First()->LineNumber(), 0);
 }
 
 TEST(ZEQPPDDriver, VendorVersionsAndInstallableOptions) {
@@ -156,6 +171,15 @@ TEST(ZEQPPDDriver, OverlongLineEndsTheParse) {
     EXPECT_EQ(AllControls(cut.ppd.get()).size(), 1u);
     EXPECT_NE(Control(cut.ppd.get(), "*QWImageFlag"), nullptr);
     EXPECT_TRUE(cut->IsValidPPD());
+
+    // Where and why the reading stopped is kept beside the model, and by a copy of it.
+    const int cutLine = LineCount(std::string(kHead) + kBoolBlock) + 1;
+    EXPECT_EQ(cut->ReadStop().end, PPDReadEnd::kLongLine);
+    EXPECT_EQ(cut->ReadStop().line, cutLine);
+    EXPECT_EQ(cut->ReadStop().statementLine, 0);
+    EXPECT_EQ(ZEQPPD(*cut.ppd).ReadStop().line, cutLine);
+    EXPECT_EQ(ok->ReadStop().end, PPDReadEnd::kEndOfFile);
+    EXPECT_EQ(ok->ReadStop().line, LineCount(std::string(kHead) + comment254) + 15);
 }
 
 TEST(ZEQPPDDriver, ClassWideOptions) {

@@ -75,11 +75,12 @@ std::unique_ptr<ZEQPPD> Rebuild(Settings& settings, const std::string& path,
     return ppd;
 }
 
-// The model members the cache carries: everything of the dump but the parse errors and the
-// validity, which belong to the parse.
+// The model members the cache carries: everything of the dump but the parse errors, the read
+// problems and the validity, which belong to the parse.
 json Carried(ZEQPPD& ppd, const std::string& path) {
     json model = ModelToJson(ppd, path);
     model.erase("errors");
+    model.erase("read_problems");
     model.erase("valid_ppd");
     return model;
 }

@@ -32,8 +32,9 @@ inline std::string ReadWholeFile(const std::string& path) {
     return text.str();
 }
 
-// Runs zeqppd with `args`, standard output and standard error going to temporary files.
-inline ToolResult RunTool(const std::vector<std::string>& args) {
+// Runs the program at `path` with `args`, standard output and standard error going to
+// temporary files.
+inline ToolResult RunProgram(const std::string& path, const std::vector<std::string>& args) {
     ToolResult result;
     char outName[] = "/tmp/zeqppd-test-out-XXXXXX";
     char errName[] = "/tmp/zeqppd-test-err-XXXXXX";
@@ -49,7 +50,7 @@ inline ToolResult RunTool(const std::vector<std::string>& args) {
     posix_spawn_file_actions_adddup2(&actions, errFd, 2);
 
     std::vector<std::string> storage;
-    storage.push_back(ZEQPPD_PATH);
+    storage.push_back(path);
     storage.insert(storage.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& arg : storage) {
@@ -58,7 +59,7 @@ inline ToolResult RunTool(const std::vector<std::string>& args) {
     argv.push_back(nullptr);
 
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, ZEQPPD_PATH, &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(outFd);
     close(errFd);
@@ -68,13 +69,18 @@ inline ToolResult RunTool(const std::vector<std::string>& args) {
             result.status = WEXITSTATUS(wstatus);
         }
     } else {
-        ADD_FAILURE() << "cannot start " << ZEQPPD_PATH;
+        ADD_FAILURE() << "cannot start " << path;
     }
     result.out = ReadWholeFile(outName);
     result.err = ReadWholeFile(errName);
     unlink(outName);
     unlink(errName);
     return result;
+}
+
+// Runs zeqppd with `args`.
+inline ToolResult RunTool(const std::vector<std::string>& args) {
+    return RunProgram(ZEQPPD_PATH, args);
 }
 
 inline std::string DataFile(const std::string& name) {
@@ -84,6 +90,33 @@ inline std::string DataFile(const std::string& name) {
 inline std::string SampleFile() {
     return std::string(ZEQ_EXAMPLES) + "/QW4300.ppd";
 }
+
+// A file with the given bytes in a fresh temporary directory, removed with the object.
+class TempFile {
+public:
+    explicit TempFile(const std::string& bytes, const std::string& name = "test.ppd") {
+        char folder[] = "/tmp/zeqppd-test-XXXXXX";
+        if (mkdtemp(folder) == nullptr) {
+            ADD_FAILURE() << "cannot create a temporary folder";
+            return;
+        }
+        mFolder = folder;
+        mPath = mFolder + "/" + name;
+        std::ofstream(mPath, std::ios::binary) << bytes;
+    }
+    ~TempFile() {
+        unlink(mPath.c_str());
+        rmdir(mFolder.c_str());
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    const std::string& Path() const { return mPath; }
+    const std::string& Folder() const { return mFolder; }
+
+private:
+    std::string mFolder;
+    std::string mPath;
+};
 
 // `zeqppd dump --json FILE`, parsed; fails the test when the program fails.
 inline nlohmann::json DumpJson(const std::string& file) {
