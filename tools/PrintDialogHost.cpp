@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "imageshift/ImageShiftPlugIn.h"
 #include "platform/CoreFoundation.h"
@@ -127,6 +128,10 @@ PrintDialogHost::PrintDialogHost() {
 PrintDialogHost::~PrintDialogHost() {
     Finish();
     ReleaseSession();
+    if (mPageFormat)
+        PMTicketReleaseAndClear(&mPageFormat);
+    if (mPrintSettings)
+        PMTicketReleaseAndClear(&mPrintSettings);
     if (mWindow)
         DisposeWindow(mWindow);
     if (mInstance)
@@ -177,6 +182,10 @@ bool PrintDialogHost::UseSettingsFile(const std::string& path) {
         mError = path + ": is a directory";
         return false;
     }
+    if (access(path.c_str(), F_OK) == 0 && access(path.c_str(), R_OK) != 0) {
+        mError = path + ": cannot read the print settings";
+        return false;
+    }
     return true;
 }
 
@@ -206,8 +215,11 @@ bool PrintDialogHost::MakeSession(const Printer& printer) {
     }
     PutTicket(mSession, kPMPrinterInfoTicketKey, mPrinterInfo);
 
-    PMTicketCreate(kCFAllocatorDefault, kPMPageFormatTicket, &mPageFormat);
-    PMTicketSetSInt32(mPageFormat, kHostClientID, kOrientationKey, 1, kPMUnlocked);
+    // The page set-up and the print settings stay when another printer is picked.
+    if (!mPageFormat) {
+        PMTicketCreate(kCFAllocatorDefault, kPMPageFormatTicket, &mPageFormat);
+        PMTicketSetSInt32(mPageFormat, kHostClientID, kOrientationKey, 1, kPMUnlocked);
+    }
     PutTicket(mSession, kPMPageFormatTicketKey, mPageFormat);
 
     // The print settings of the last run, or empty ones.
@@ -231,8 +243,6 @@ bool PrintDialogHost::MakeSession(const Printer& printer) {
 void PrintDialogHost::ReleaseSession() {
     if (mPrinterInfo)
         PMTicketReleaseAndClear(&mPrinterInfo);
-    if (mPageFormat)
-        PMTicketReleaseAndClear(&mPageFormat);
     if (mSession) {
         PMRelease(mSession);
         mSession = nullptr;
@@ -247,8 +257,6 @@ bool PrintDialogHost::OpenPrinter(const Printer& printer) {
         if (CreateNewWindow(kDocumentWindowClass, kWindowNoAttributes, &content, &mWindow) != noErr)
             return false;
         SetWindowTitleWithCFString(mWindow, CFSTR("Print"));
-        Rect pane{kPaneTop, kPaneLeft, kPaneTop + kPaneHeight, kPaneLeft + kPaneWidth};
-        CreateUserPaneControl(mWindow, &pane, 0, &mPane);
         Rect print{SInt16(content.bottom - 40), SInt16(content.right - 100), SInt16(content.bottom - 20),
                    SInt16(content.right - 20)};
         CreatePushButtonControl(mWindow, &print, CFSTR("Print"), &mPrintButton);
@@ -270,6 +278,15 @@ bool PrintDialogHost::OpenPrinter(const Printer& printer) {
 }
 
 bool PrintDialogHost::StartExtension() {
+    // Each extension gets a pane of its own: the controls of one that was terminated go with
+    // their pane, so that nothing can reach a panel that is gone.
+    if (!mPane) {
+        Rect pane{kPaneTop, kPaneLeft, kPaneTop + kPaneHeight, kPaneLeft + kPaneWidth};
+        if (CreateUserPaneControl(mWindow, &pane, 0, &mPane) != noErr) {
+            mError = "the dialog's pane cannot be made";
+            return false;
+        }
+    }
     OSType creator = 0;
     CFStringRef kind = nullptr, title = nullptr;
     UInt32 maxH = 0, maxV = 0;
@@ -298,6 +315,8 @@ void PrintDialogHost::StopExtension() {
     (*mInterface->vtable->Terminate)(mContext, noErr);
     mContext = nullptr;
     mActive = false;
+    DisposeControl(mPane);
+    mPane = nullptr;
 }
 
 void PrintDialogHost::Finish() {
@@ -337,13 +356,13 @@ bool PrintDialogHost::WriteSettings() {
     return true;
 }
 
-bool PrintDialogHost::SwitchPrinter(const std::string& ppdPath) {
+bool PrintDialogHost::SwitchPrinter(const Printer& printer) {
     StopExtension();
     ReleaseSession();
-    Printer next = mPrinter;
-    next.ppdPath = ppdPath;
-    if (!MakeSession(next))
+    if (!MakeSession(printer)) {
+        mError = "the print session cannot be made";
         return false;
+    }
     return StartExtension();
 }
 
