@@ -275,8 +275,10 @@ OSStatus ImageShiftPDE::GetSummaryText(CFArrayRef* titles, CFArrayRef* values) {
     SavedResFile savedResFile;
     *titles = nullptr;
     *values = nullptr;
-    CFMutableArrayRef titleArray = CFArrayCreateMutable(kCFAllocatorDefault, 0, &kCFTypeArrayCallBacks);
-    CFMutableArrayRef valueArray = CFArrayCreateMutable(kCFAllocatorDefault, 0, &kCFTypeArrayCallBacks);
+    CFMutableArrayRef titleArray =
+        CFArrayCreateMutable(kCFAllocatorDefault, 0, &kCFTypeArrayCallBacks);
+    CFMutableArrayRef valueArray =
+        CFArrayCreateMutable(kCFAllocatorDefault, 0, &kCFTypeArrayCallBacks);
     if (!titleArray || !valueArray) {
         if (titleArray)
             CFRelease(titleArray);

@@ -53,8 +53,8 @@ std::string FindBundle() {
 // The sample printer: installed beside the program, else in the source tree it was built from.
 std::string FindSamplePPD() {
     const std::string dir = ExecutableDir();
-    for (const std::string& candidate :
-         {dir + "/../share/imageshift/examples/QW4300.ppd", std::string(ZEQ_EXAMPLES "/QW4300.ppd")})
+    for (const std::string& candidate : {dir + "/../share/imageshift/examples/QW4300.ppd",
+                                         std::string(ZEQ_EXAMPLES "/QW4300.ppd")})
         if (IsReadableFile(candidate))
             return candidate;
     return {};
@@ -91,18 +91,21 @@ bool IsListedPrinter(const std::string& bundlePath, const std::string& pcFileNam
     CFDataRef data = CFDataCreate(kCFAllocatorDefault, reinterpret_cast<const UInt8*>(bytes.data()),
                                   static_cast<CFIndex>(bytes.size()));
     CFPropertyListRef list =
-        data ? CFPropertyListCreateWithData(kCFAllocatorDefault, data, kCFPropertyListImmutable, nullptr, nullptr)
+        data ? CFPropertyListCreateWithData(kCFAllocatorDefault, data, kCFPropertyListImmutable,
+                                            nullptr, nullptr)
              : nullptr;
     bool listed = false;
     if (list && CFGetTypeID(list) == CFDictionaryGetTypeID()) {
-        CFTypeRef names = CFDictionaryGetValue(static_cast<CFDictionaryRef>(list), CFSTR("PCFILENAME"));
+        CFTypeRef names =
+            CFDictionaryGetValue(static_cast<CFDictionaryRef>(list), CFSTR("PCFILENAME"));
         for (CFIndex i = 0; names && CFGetTypeID(names) == CFArrayGetTypeID() &&
                             i < CFArrayGetCount(static_cast<CFArrayRef>(names));
              ++i) {
             CFTypeRef name = CFArrayGetValueAtIndex(static_cast<CFArrayRef>(names), i);
             char buffer[256];
             if (name && CFGetTypeID(name) == CFStringGetTypeID() &&
-                CFStringGetCString(static_cast<CFStringRef>(name), buffer, sizeof buffer, kCFStringEncodingUTF8) &&
+                CFStringGetCString(static_cast<CFStringRef>(name), buffer, sizeof buffer,
+                                   kCFStringEncodingUTF8) &&
                 buffer[0] != '\0' && pcFileName.find(buffer) != std::string::npos)
                 listed = true;
         }
@@ -122,7 +125,8 @@ std::string DeclineReason(const std::string& ppdPath, const std::string& bundleP
     if (!IsListedPrinter(bundlePath, name))
         return "its PC file name \"" + name +
                "\" is not in the extension's list of supported printers (PrinterList.plist)";
-    return "its PPD lacks the Image Shift controls (the four ranges *QWImageFrontX, *QWImageFrontY, "
+    return "its PPD lacks the Image Shift controls (the four ranges *QWImageFrontX, "
+           "*QWImageFrontY, "
            "*QWImageBackX and *QWImageBackY in the group VPImageShift, VPFinishing or VPLayout)";
 }
 
@@ -149,7 +153,8 @@ void PrintForPerson(PrintDialogHost& host, const PrintDialogHost::Printer& print
         std::fprintf(out, "No job ticket was written.\n");
         return;
     }
-    std::fprintf(out, "Job ticket: %s%s\n", ticket.path.c_str(), why.empty() ? "" : (" " + why).c_str());
+    std::fprintf(out, "Job ticket: %s%s\n", ticket.path.c_str(),
+                 why.empty() ? "" : (" " + why).c_str());
     for (const auto& [site, text] : ticket.entries)
         std::fprintf(out, "  %4ld  %s\n", site, text.c_str());
 }
@@ -157,7 +162,8 @@ void PrintForPerson(PrintDialogHost& host, const PrintDialogHost::Printer& print
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"A print dialog without a display that runs the Image Shift panel on one printer."};
+    CLI::App app{
+        "A print dialog without a display that runs the Image Shift panel on one printer."};
     app.set_version_flag("--version", "imageshift-dialog " ZEQ_VERSION);
     std::string ppd, uri, name, settings, script, plugin;
     bool json = false;
@@ -178,7 +184,8 @@ int main(int argc, char** argv) {
     if (ppd.empty())
         ppd = FindSamplePPD();
     if (ppd.empty() || !IsReadableFile(ppd)) {
-        std::fprintf(stderr, "imageshift-dialog: %s: cannot read the PPD\n", ppd.empty() ? "the sample printer" : ppd.c_str());
+        std::fprintf(stderr, "imageshift-dialog: %s: cannot read the PPD\n",
+                     ppd.empty() ? "the sample printer" : ppd.c_str());
         return kUsage;
     }
     std::string scriptText;
@@ -189,7 +196,8 @@ int main(int argc, char** argv) {
         } else {
             std::ifstream file(script);
             if (!file || IsDir(script)) {
-                std::fprintf(stderr, "imageshift-dialog: %s: cannot read the script\n", script.c_str());
+                std::fprintf(stderr, "imageshift-dialog: %s: cannot read the script\n",
+                             script.c_str());
                 return kUsage;
             }
             buffer << file.rdbuf();
@@ -256,7 +264,8 @@ int main(int argc, char** argv) {
     });
     if (!runner.Parse(scriptText, &lines, &errors)) {
         for (const ScriptError& e : errors)
-            std::fprintf(stderr, "imageshift-dialog: %s: %s\n", script.c_str(), FormatScriptError(e).c_str());
+            std::fprintf(stderr, "imageshift-dialog: %s: %s\n", script.c_str(),
+                         FormatScriptError(e).c_str());
         return kUsage;
     }
 
@@ -278,7 +287,9 @@ int main(int argc, char** argv) {
             continue;
         if (panelAction && !host.Active()) {
             // A printer the extension declined shows no panel: the person cannot act on it.
-            std::fprintf(stderr, "imageshift-dialog: %s: line %d: skipped, the Image Shift panel is not shown for this printer\n",
+            std::fprintf(stderr,
+                         "imageshift-dialog: %s: line %d: skipped, the Image Shift panel is not "
+                         "shown for this printer\n",
                          script.c_str(), line.line);
         } else {
             for (const ScriptError& e : runErrors)
