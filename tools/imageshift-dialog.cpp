@@ -40,11 +40,18 @@ bool IsReadableFile(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), R_OK) == 0;
 }
 
+// A folder of the installation, relative to the program's own folder (bin) unless the build
+// was configured with an absolute one.
+std::string Installed(const std::string& programDir, const std::string& folder) {
+    return folder.rfind('/', 0) == 0 ? folder : programDir + "/../" + folder;
+}
+
 // The bundle beside the program in the build folder, else the installed one.
 std::string FindBundle() {
     const std::string dir = ExecutableDir();
     for (const std::string& candidate :
-         {dir + "/../ImageShift.plugin", dir + "/../lib/imageshift/ImageShift.plugin"})
+         {dir + "/../ImageShift.plugin",
+          Installed(dir, ZEQ_INSTALL_LIBDIR) + "/imageshift/ImageShift.plugin"})
         if (IsDir(candidate))
             return candidate;
     return {};
@@ -53,8 +60,9 @@ std::string FindBundle() {
 // The sample printer: installed beside the program, else in the source tree it was built from.
 std::string FindSamplePPD() {
     const std::string dir = ExecutableDir();
-    for (const std::string& candidate : {dir + "/../share/imageshift/examples/QW4300.ppd",
-                                         std::string(ZEQ_EXAMPLES "/QW4300.ppd")})
+    for (const std::string& candidate :
+         {Installed(dir, ZEQ_INSTALL_DATADIR) + "/imageshift/examples/QW4300.ppd",
+          std::string(ZEQ_EXAMPLES "/QW4300.ppd")})
         if (IsReadableFile(candidate))
             return candidate;
     return {};
@@ -175,7 +183,14 @@ int main(int argc, char** argv) {
     app.add_option("--script", script, "the person's actions, one a line ('-': standard input)");
     app.add_option("--plugin", plugin, "the plug-in bundle (default: the one built or installed)");
     app.add_flag("--json", json, "write the final state as one JSON object");
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& e) {  // --help, --version
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        app.exit(e);
+        return kUsage;
+    }
 
     // Only this program's own output goes to standard output.
     std::FILE* out = fdopen(dup(STDOUT_FILENO), "w");
