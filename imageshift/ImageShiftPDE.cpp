@@ -91,9 +91,12 @@ ImageShiftPDE::~ImageShiftPDE() {
     delete mData;
 }
 
+// Without its PPD the context is inactive: a commit writes nothing until a re-initialising
+// Sync rebuilds it.
 void ImageShiftPDE::DeletePPD() {
     delete mPPD;
     mPPD = nullptr;
+    mActive = false;
 }
 
 OSStatus ImageShiftPDE::Initialize(unsigned long* flags, long pdeRef, ControlRef parentPane,
@@ -258,7 +261,6 @@ OSStatus ImageShiftPDE::Sync(PMPrintSession session, bool reinitialize) {
         status = mData->SaveNonPSSettings(&printSettings, clientID.get());
     if (status != noErr) {
         DeletePPD();
-        mActive = false;
         return status;
     }
     CFURLRef ppdURL = nullptr;
@@ -273,8 +275,10 @@ OSStatus ImageShiftPDE::GetSummaryText(CFArrayRef* titles, CFArrayRef* values) {
     SavedResFile savedResFile;
     *titles = nullptr;
     *values = nullptr;
-    CFMutableArrayRef titleArray = CFArrayCreateMutable(kCFAllocatorDefault, 0, &kCFTypeArrayCallBacks);
-    CFMutableArrayRef valueArray = CFArrayCreateMutable(kCFAllocatorDefault, 0, &kCFTypeArrayCallBacks);
+    CFMutableArrayRef titleArray =
+        CFArrayCreateMutable(kCFAllocatorDefault, 0, &kCFTypeArrayCallBacks);
+    CFMutableArrayRef valueArray =
+        CFArrayCreateMutable(kCFAllocatorDefault, 0, &kCFTypeArrayCallBacks);
     if (!titleArray || !valueArray) {
         if (titleArray)
             CFRelease(titleArray);

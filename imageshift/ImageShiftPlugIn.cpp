@@ -42,7 +42,9 @@ bool SameUUID(const CFUUIDBytes& a, CFUUIDRef b) {
     return true;
 }
 
-ImageShiftPDE* Context(PMPDEContext context) { return static_cast<ImageShiftPDE*>(context); }
+ImageShiftPDE* Context(PMPDEContext context) {
+    return static_cast<ImageShiftPDE*>(context);
+}
 
 // ---- The ten operations ----
 
@@ -168,7 +170,8 @@ HRESULT QueryInterface(void* thisPointer, REFIID iid, LPVOID* out) {
         *out = thisPointer;
         return S_OK;
     }
-    CFUUIDRef extension = CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR(kDialogExtensionIntfIDStr));
+    CFUUIDRef extension =
+        CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR(kDialogExtensionIntfIDStr));
     const bool isExtension = SameUUID(iid, extension);
     if (extension)
         CFRelease(extension);
@@ -185,8 +188,8 @@ HRESULT QueryInterface(void* thisPointer, REFIID iid, LPVOID* out) {
         *out = nullptr;
         return S_OK;
     }
-    *table = PlugInIntfVTable{Retain,         Release, GetAPIVersion, Prologue, Initialize, Sync,
-                              GetSummaryText, Open,    Close,         Terminate};
+    *table = PlugInIntfVTable{Retain, Release,        GetAPIVersion, Prologue, Initialize,
+                              Sync,   GetSummaryText, Open,          Close,    Terminate};
     object->vtable = table;
     object->refCount = 1;
     *out = object;
@@ -213,7 +216,8 @@ extern "C" void* ImageShiftPluginFactory(CFAllocatorRef, CFUUIDRef typeID) {
     CFTypeRef first = CFArrayGetValueAtIndex(static_cast<CFArrayRef>(factories), 0);
     if (!first || CFGetTypeID(first) != CFStringGetTypeID())
         return nullptr;
-    CFUUIDRef factoryID = CFUUIDCreateFromString(kCFAllocatorDefault, static_cast<CFStringRef>(first));
+    CFUUIDRef factoryID =
+        CFUUIDCreateFromString(kCFAllocatorDefault, static_cast<CFStringRef>(first));
     if (!factoryID)
         return nullptr;
     auto* instance = static_cast<FactoryInstance*>(std::malloc(sizeof(FactoryInstance)));
@@ -229,13 +233,21 @@ extern "C" void* ImageShiftPluginFactory(CFAllocatorRef, CFUUIDRef typeID) {
     return instance;
 }
 
-CFStringRef GetBundleID() { return kBundleID; }
+CFStringRef GetBundleID() {
+    return kBundleID;
+}
 
-CFBundleRef GetBundleRef() { return CFBundleGetBundleWithIdentifier(GetBundleID()); }
+CFBundleRef GetBundleRef() {
+    return CFBundleGetBundleWithIdentifier(GetBundleID());
+}
 
-void GetCreatorID(OSType& creator) { creator = kCreator; }
+void GetCreatorID(OSType& creator) {
+    creator = kCreator;
+}
 
-CFStringRef CreateNIBFileName() { return CFStringCreateCopy(kCFAllocatorDefault, kNIBFileName); }
+CFStringRef CreateNIBFileName() {
+    return CFStringCreateCopy(kCFAllocatorDefault, kNIBFileName);
+}
 
 CFStringRef CreatePostscriptDataFileKey() {
     CFMutableStringRef key = CFStringCreateMutableCopy(kCFAllocatorDefault, 0, kPSDataKeyPrefix);

@@ -18,7 +18,8 @@ std::string Key(CFUUIDRef uuid) {
     std::string key;
     if (CFStringRef s = uuid ? CFUUIDCreateString(kCFAllocatorDefault, uuid) : nullptr) {
         char buffer[64];
-        if (CFStringGetCString(s, buffer, sizeof buffer, kCFStringEncodingASCII)) key = buffer;
+        if (CFStringGetCString(s, buffer, sizeof buffer, kCFStringEncodingASCII))
+            key = buffer;
         CFRelease(s);
     }
     return key;
@@ -26,10 +27,12 @@ std::string Key(CFUUIDRef uuid) {
 
 // The same form for an identifier written in a property list (either case, braces allowed).
 std::string Key(CFTypeRef text) {
-    if (!text || CFGetTypeID(text) != CFStringGetTypeID()) return {};
+    if (!text || CFGetTypeID(text) != CFStringGetTypeID())
+        return {};
     CFUUIDRef uuid = CFUUIDCreateFromString(kCFAllocatorDefault, static_cast<CFStringRef>(text));
     std::string key = Key(uuid);
-    if (uuid) CFRelease(uuid);
+    if (uuid)
+        CFRelease(uuid);
     return key;
 }
 
@@ -53,11 +56,14 @@ Registry& TheRegistry() {
 
 std::string Text(CFTypeRef value) {
     std::string text;
-    if (!value || CFGetTypeID(value) != CFStringGetTypeID()) return text;
+    if (!value || CFGetTypeID(value) != CFStringGetTypeID())
+        return text;
     CFStringRef s = static_cast<CFStringRef>(value);
-    CFIndex size = CFStringGetMaximumSizeForEncoding(CFStringGetLength(s), kCFStringEncodingUTF8) + 1;
+    CFIndex size =
+        CFStringGetMaximumSizeForEncoding(CFStringGetLength(s), kCFStringEncodingUTF8) + 1;
     text.resize(static_cast<size_t>(size));
-    if (!CFStringGetCString(s, text.data(), size, kCFStringEncodingUTF8)) return {};
+    if (!CFStringGetCString(s, text.data(), size, kCFStringEncodingUTF8))
+        return {};
     text.resize(std::char_traits<char>::length(text.c_str()));
     return text;
 }
@@ -71,14 +77,16 @@ void RegisterFactory(const void* key, const void* value, void* context) {
     auto* c = static_cast<RegisterContext*>(context);
     std::string id = Key(static_cast<CFTypeRef>(key));
     std::string function = Text(static_cast<CFTypeRef>(value));
-    if (id.empty() || function.empty()) return;  // a malformed entry is passed over
+    if (id.empty() || function.empty())
+        return;  // a malformed entry is passed over
     Factory& f = c->registry->factories[id];
     if (f.plugIn == c->plugIn) {
         f.function = function;
         return;
     }
     // A factory already served by another plug-in keeps its first registration.
-    if (f.plugIn) return;
+    if (f.plugIn)
+        return;
     f.plugIn = static_cast<CFPlugInRef>(const_cast<void*>(CFRetain(c->plugIn)));
     f.function = function;
 }
@@ -86,34 +94,44 @@ void RegisterFactory(const void* key, const void* value, void* context) {
 void RegisterType(const void* key, const void* value, void* context) {
     auto* c = static_cast<RegisterContext*>(context);
     std::string type = Key(static_cast<CFTypeRef>(key));
-    if (type.empty() || !value || CFGetTypeID(value) != CFArrayGetTypeID()) return;
+    if (type.empty() || !value || CFGetTypeID(value) != CFArrayGetTypeID())
+        return;
     CFArrayRef list = static_cast<CFArrayRef>(value);
     std::vector<std::string>& factories = c->registry->types[type];
     for (CFIndex i = 0; i < CFArrayGetCount(list); ++i) {
         std::string id = Key(static_cast<CFTypeRef>(CFArrayGetValueAtIndex(list, i)));
-        if (id.empty()) continue;
+        if (id.empty())
+            continue;
         bool known = false;
-        for (const std::string& f : factories) known = known || f == id;
-        if (!known) factories.push_back(id);
+        for (const std::string& f : factories)
+            known = known || f == id;
+        if (!known)
+            factories.push_back(id);
     }
 }
 
 CFArrayRef FindFactories(CFUUIDRef typeUUID, CFPlugInRef only) {
     CFMutableArrayRef result = CFArrayCreateMutable(kCFAllocatorDefault, 0, &kCFTypeArrayCallBacks);
-    if (!result) return nullptr;
+    if (!result)
+        return nullptr;
     Registry& r = TheRegistry();
     std::lock_guard<std::mutex> guard(r.lock);
     auto type = r.types.find(Key(typeUUID));
-    if (type == r.types.end()) return result;
+    if (type == r.types.end())
+        return result;
     for (const std::string& id : type->second) {
         auto f = r.factories.find(id);
-        if (f == r.factories.end() || (only && f->second.plugIn != only)) continue;
-        CFStringRef text = CFStringCreateWithCString(kCFAllocatorDefault, id.c_str(),
-                                                     kCFStringEncodingASCII);
+        if (f == r.factories.end() || (only && f->second.plugIn != only))
+            continue;
+        CFStringRef text =
+            CFStringCreateWithCString(kCFAllocatorDefault, id.c_str(), kCFStringEncodingASCII);
         CFUUIDRef uuid = text ? CFUUIDCreateFromString(kCFAllocatorDefault, text) : nullptr;
-        if (uuid) CFArrayAppendValue(result, uuid);
-        if (uuid) CFRelease(uuid);
-        if (text) CFRelease(text);
+        if (uuid)
+            CFArrayAppendValue(result, uuid);
+        if (uuid)
+            CFRelease(uuid);
+        if (text)
+            CFRelease(text);
     }
     return result;
 }
@@ -122,29 +140,35 @@ CFArrayRef FindFactories(CFUUIDRef typeUUID, CFPlugInRef only) {
 
 CFPlugInRef CFPlugInCreate(CFAllocatorRef allocator, CFURLRef plugInURL) {
     CFBundleRef bundle = CFBundleCreate(allocator, plugInURL);
-    if (!bundle) return nullptr;
+    if (!bundle)
+        return nullptr;
     CFDictionaryRef info = CFBundleGetInfoDictionary(bundle);
-    if (!info) return bundle;
+    if (!info)
+        return bundle;
     Registry& r = TheRegistry();
     RegisterContext context{&r, bundle};
     std::lock_guard<std::mutex> guard(r.lock);
     CFTypeRef factories = CFDictionaryGetValue(info, kCFPlugInFactoriesKey);
     if (factories && CFGetTypeID(factories) == CFDictionaryGetTypeID())
-        CFDictionaryApplyFunction(static_cast<CFDictionaryRef>(factories), RegisterFactory, &context);
+        CFDictionaryApplyFunction(static_cast<CFDictionaryRef>(factories), RegisterFactory,
+                                  &context);
     CFTypeRef types = CFDictionaryGetValue(info, kCFPlugInTypesKey);
     if (types && CFGetTypeID(types) == CFDictionaryGetTypeID())
         CFDictionaryApplyFunction(static_cast<CFDictionaryRef>(types), RegisterType, &context);
     return bundle;
 }
 
-CFBundleRef CFPlugInGetBundle(CFPlugInRef plugIn) { return plugIn; }
+CFBundleRef CFPlugInGetBundle(CFPlugInRef plugIn) {
+    return plugIn;
+}
 
 CFArrayRef CFPlugInFindFactoriesForPlugInType(CFUUIDRef typeUUID) {
     return FindFactories(typeUUID, nullptr);
 }
 
 CFArrayRef CFPlugInFindFactoriesForPlugInTypeInPlugIn(CFUUIDRef typeUUID, CFPlugInRef plugIn) {
-    if (!plugIn) return CFArrayCreate(kCFAllocatorDefault, nullptr, 0, &kCFTypeArrayCallBacks);
+    if (!plugIn)
+        return CFArrayCreate(kCFAllocatorDefault, nullptr, 0, &kCFTypeArrayCallBacks);
     return FindFactories(typeUUID, plugIn);
 }
 
@@ -155,13 +179,15 @@ void* CFPlugInInstanceCreate(CFAllocatorRef allocator, CFUUIDRef factoryUUID, CF
         Registry& r = TheRegistry();
         std::lock_guard<std::mutex> guard(r.lock);
         auto f = r.factories.find(Key(factoryUUID));
-        if (f == r.factories.end() || !f->second.plugIn) return nullptr;
+        if (f == r.factories.end() || !f->second.plugIn)
+            return nullptr;
         plugIn = f->second.plugIn;
         function = f->second.function;
     }
     CFStringRef name =
         CFStringCreateWithCString(kCFAllocatorDefault, function.c_str(), kCFStringEncodingUTF8);
-    if (!name) return nullptr;
+    if (!name)
+        return nullptr;
     // The factory function runs without the registry's lock: it registers its instance.
     auto factory =
         reinterpret_cast<CFPlugInFactoryFunction>(CFBundleGetFunctionPointerForName(plugIn, name));
@@ -173,7 +199,8 @@ void* CFPlugInInstanceCreate(CFAllocatorRef allocator, CFUUIDRef factoryUUID, CF
 // be on the stack of the instance's own Release when the count reaches zero.
 void CFPlugInAddInstanceForFactory(CFUUIDRef factoryID) {
     std::string id = Key(factoryID);
-    if (id.empty()) return;
+    if (id.empty())
+        return;
     Registry& r = TheRegistry();
     std::lock_guard<std::mutex> guard(r.lock);
     ++r.factories[id].instances;
@@ -184,7 +211,8 @@ void CFPlugInRemoveInstanceForFactory(CFUUIDRef factoryID) {
     Registry& r = TheRegistry();
     std::lock_guard<std::mutex> guard(r.lock);
     auto f = r.factories.find(id);
-    if (f != r.factories.end() && f->second.instances > 0) --f->second.instances;
+    if (f != r.factories.end() && f->second.instances > 0)
+        --f->second.instances;
 }
 
 CFIndex CFPlugInGetInstanceCountForFactory(CFUUIDRef factoryID) {

@@ -24,10 +24,10 @@ typedef CFUUIDBytes REFIID;
 #define E_NOINTERFACE ((HRESULT)0x80000004L)
 
 // The first entries of every interface table: a reserved slot, then the three calls.
-#define IUNKNOWN_C_GUTS                                                     \
-    void* _reserved;                                                        \
+#define IUNKNOWN_C_GUTS                                                    \
+    void* _reserved;                                                       \
     HRESULT (*QueryInterface)(void* thisPointer, REFIID iid, LPVOID* ppv); \
-    ULONG (*AddRef)(void* thisPointer);                                     \
+    ULONG (*AddRef)(void* thisPointer);                                    \
     ULONG (*Release)(void* thisPointer)
 
 struct IUnknownVTbl {
@@ -35,7 +35,7 @@ struct IUnknownVTbl {
 };
 
 // 00000000-0000-0000-C000-000000000046
-#define IUnknownUUID                                                                            \
+#define IUnknownUUID                                                                              \
     CFUUIDGetConstantUUIDWithBytes(kCFAllocatorSystemDefault, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, \
                                    0x00, 0x00, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46)
 

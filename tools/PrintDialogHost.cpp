@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "imageshift/ImageShiftPlugIn.h"
 #include "platform/CoreFoundation.h"
@@ -32,7 +33,8 @@ constexpr int kMaxJsonDepth = 16;
 std::string Utf8(CFStringRef s) {
     if (!s)
         return {};
-    CFIndex size = CFStringGetMaximumSizeForEncoding(CFStringGetLength(s), kCFStringEncodingUTF8) + 1;
+    CFIndex size =
+        CFStringGetMaximumSizeForEncoding(CFStringGetLength(s), kCFStringEncodingUTF8) + 1;
     std::string text(static_cast<size_t>(size), '\0');
     if (!CFStringGetCString(s, text.data(), size, kCFStringEncodingUTF8))
         return {};
@@ -48,7 +50,8 @@ CFURLRef NewFileURL(const std::string& path, bool directory) {
     CFStringRef s = NewString(path);
     if (!s)
         return nullptr;
-    CFURLRef url = CFURLCreateWithFileSystemPath(kCFAllocatorDefault, s, kCFURLPOSIXPathStyle, directory);
+    CFURLRef url =
+        CFURLCreateWithFileSystemPath(kCFAllocatorDefault, s, kCFURLPOSIXPathStyle, directory);
     CFRelease(s);
     return url;
 }
@@ -99,13 +102,15 @@ nlohmann::ordered_json ToJson(CFTypeRef value, int depth) {
     if (type == CFDictionaryGetTypeID()) {
         CFDictionaryRef d = static_cast<CFDictionaryRef>(value);
         CFIndex count = CFDictionaryGetCount(d);
-        std::vector<const void*> keys(static_cast<size_t>(count)), values(static_cast<size_t>(count));
+        std::vector<const void*> keys(static_cast<size_t>(count)),
+            values(static_cast<size_t>(count));
         CFDictionaryGetKeysAndValues(d, keys.data(), values.data());
         std::vector<std::pair<std::string, CFTypeRef>> items;
         for (CFIndex i = 0; i < count; ++i) {
             CFTypeRef key = keys[static_cast<size_t>(i)];
             if (key && CFGetTypeID(key) == CFStringGetTypeID())
-                items.emplace_back(Utf8(static_cast<CFStringRef>(key)), values[static_cast<size_t>(i)]);
+                items.emplace_back(Utf8(static_cast<CFStringRef>(key)),
+                                   values[static_cast<size_t>(i)]);
         }
         std::sort(items.begin(), items.end(),
                   [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -127,6 +132,10 @@ PrintDialogHost::PrintDialogHost() {
 PrintDialogHost::~PrintDialogHost() {
     Finish();
     ReleaseSession();
+    if (mPageFormat)
+        PMTicketReleaseAndClear(&mPageFormat);
+    if (mPrintSettings)
+        PMTicketReleaseAndClear(&mPrintSettings);
     if (mWindow)
         DisposeWindow(mWindow);
     if (mInstance)
@@ -144,10 +153,12 @@ bool PrintDialogHost::LoadPlugIn(const std::string& bundlePath) {
         return false;
     }
     CFUUIDRef type = CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR(kPrinterPDETypeIDStr));
-    CFArrayRef factories = type ? CFPlugInFindFactoriesForPlugInTypeInPlugIn(type, mPlugIn) : nullptr;
+    CFArrayRef factories =
+        type ? CFPlugInFindFactoriesForPlugInTypeInPlugIn(type, mPlugIn) : nullptr;
     if (factories && CFArrayGetCount(factories) > 0) {
         auto factory = static_cast<CFUUIDRef>(CFArrayGetValueAtIndex(factories, 0));
-        mInstance = static_cast<IUnknownVTbl**>(CFPlugInInstanceCreate(kCFAllocatorDefault, factory, type));
+        mInstance =
+            static_cast<IUnknownVTbl**>(CFPlugInInstanceCreate(kCFAllocatorDefault, factory, type));
     }
     if (factories)
         CFRelease(factories);
@@ -159,7 +170,9 @@ bool PrintDialogHost::LoadPlugIn(const std::string& bundlePath) {
     }
     CFUUIDRef intf = CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR(kDialogExtensionIntfIDStr));
     void* object = nullptr;
-    HRESULT result = intf ? (*mInstance)->QueryInterface(mInstance, CFUUIDGetUUIDBytes(intf), &object) : E_NOINTERFACE;
+    HRESULT result =
+        intf ? (*mInstance)->QueryInterface(mInstance, CFUUIDGetUUIDBytes(intf), &object)
+             : E_NOINTERFACE;
     if (intf)
         CFRelease(intf);
     mInterface = static_cast<PlugInIntf*>(object);
@@ -175,6 +188,10 @@ bool PrintDialogHost::UseSettingsFile(const std::string& path) {
     struct stat st;
     if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
         mError = path + ": is a directory";
+        return false;
+    }
+    if (access(path.c_str(), F_OK) == 0 && access(path.c_str(), R_OK) != 0) {
+        mError = path + ": cannot read the print settings";
         return false;
     }
     return true;
@@ -206,23 +223,29 @@ bool PrintDialogHost::MakeSession(const Printer& printer) {
     }
     PutTicket(mSession, kPMPrinterInfoTicketKey, mPrinterInfo);
 
-    PMTicketCreate(kCFAllocatorDefault, kPMPageFormatTicket, &mPageFormat);
-    PMTicketSetSInt32(mPageFormat, kHostClientID, kOrientationKey, 1, kPMUnlocked);
+    // The page set-up and the print settings stay when another printer is picked.
+    if (!mPageFormat) {
+        PMTicketCreate(kCFAllocatorDefault, kPMPageFormatTicket, &mPageFormat);
+        PMTicketSetSInt32(mPageFormat, kHostClientID, kOrientationKey, 1, kPMUnlocked);
+    }
     PutTicket(mSession, kPMPageFormatTicketKey, mPageFormat);
 
     // The print settings of the last run, or empty ones.
     if (!mPrintSettings && !mSettingsPath.empty() &&
         PMTicketReadXMLFromFile(&mPrintSettings, mSettingsPath.c_str()) != noErr) {
         if (access(mSettingsPath.c_str(), F_OK) == 0)
-            std::fprintf(stderr, "imageshift-dialog: %s: not a print settings file; starting with empty settings\n",
-                         mSettingsPath.c_str());
+            std::fprintf(
+                stderr,
+                "imageshift-dialog: %s: not a print settings file; starting with empty settings\n",
+                mSettingsPath.c_str());
         mPrintSettings = nullptr;
     }
     if (!mPrintSettings)
         PMTicketCreate(kCFAllocatorDefault, kPMPrintSettingsTicket, &mPrintSettings);
     PutTicket(mSession, kPMPrintSettingsTicketKey, mPrintSettings);
 
-    for (CFTypeRef object : {CFTypeRef(name), CFTypeRef(uriText), CFTypeRef(uri), CFTypeRef(ppd), CFTypeRef(ppdPath)})
+    for (CFTypeRef object :
+         {CFTypeRef(name), CFTypeRef(uriText), CFTypeRef(uri), CFTypeRef(ppd), CFTypeRef(ppdPath)})
         if (object)
             CFRelease(object);
     return mPrinterInfo && mPageFormat && mPrintSettings;
@@ -231,8 +254,6 @@ bool PrintDialogHost::MakeSession(const Printer& printer) {
 void PrintDialogHost::ReleaseSession() {
     if (mPrinterInfo)
         PMTicketReleaseAndClear(&mPrinterInfo);
-    if (mPageFormat)
-        PMTicketReleaseAndClear(&mPageFormat);
     if (mSession) {
         PMRelease(mSession);
         mSession = nullptr;
@@ -247,15 +268,13 @@ bool PrintDialogHost::OpenPrinter(const Printer& printer) {
         if (CreateNewWindow(kDocumentWindowClass, kWindowNoAttributes, &content, &mWindow) != noErr)
             return false;
         SetWindowTitleWithCFString(mWindow, CFSTR("Print"));
-        Rect pane{kPaneTop, kPaneLeft, kPaneTop + kPaneHeight, kPaneLeft + kPaneWidth};
-        CreateUserPaneControl(mWindow, &pane, 0, &mPane);
-        Rect print{SInt16(content.bottom - 40), SInt16(content.right - 100), SInt16(content.bottom - 20),
-                   SInt16(content.right - 20)};
+        Rect print{SInt16(content.bottom - 40), SInt16(content.right - 100),
+                   SInt16(content.bottom - 20), SInt16(content.right - 20)};
         CreatePushButtonControl(mWindow, &print, CFSTR("Print"), &mPrintButton);
         SetWindowDefaultButton(mWindow, mPrintButton);
         static const EventTypeSpec kHit[] = {{kEventClassControl, kEventControlHit}};
-        InstallControlEventHandler(mPrintButton, NewEventHandlerUPP(PrintHit), GetEventTypeCount(kHit),
-                                   kHit, this, &mPrintHandler);
+        InstallControlEventHandler(mPrintButton, NewEventHandlerUPP(PrintHit),
+                                   GetEventTypeCount(kHit), kHit, this, &mPrintHandler);
         ShowWindow(mWindow);
         mUser->SetWindow(mWindow);
     }
@@ -270,10 +289,20 @@ bool PrintDialogHost::OpenPrinter(const Printer& printer) {
 }
 
 bool PrintDialogHost::StartExtension() {
+    // Each extension gets a pane of its own: the controls of one that was terminated go with
+    // their pane, so that nothing can reach a panel that is gone.
+    if (!mPane) {
+        Rect pane{kPaneTop, kPaneLeft, kPaneTop + kPaneHeight, kPaneLeft + kPaneWidth};
+        if (CreateUserPaneControl(mWindow, &pane, 0, &mPane) != noErr) {
+            mError = "the dialog's pane cannot be made";
+            return false;
+        }
+    }
     OSType creator = 0;
     CFStringRef kind = nullptr, title = nullptr;
     UInt32 maxH = 0, maxV = 0;
-    OSStatus status = (*mInterface->vtable->Prologue)(&mContext, &creator, &kind, &title, &maxH, &maxV);
+    OSStatus status =
+        (*mInterface->vtable->Prologue)(&mContext, &creator, &kind, &title, &maxH, &maxV);
     if (kind)
         CFRelease(kind);
     if (status != noErr || !mContext) {
@@ -298,6 +327,8 @@ void PrintDialogHost::StopExtension() {
     (*mInterface->vtable->Terminate)(mContext, noErr);
     mContext = nullptr;
     mActive = false;
+    DisposeControl(mPane);
+    mPane = nullptr;
 }
 
 void PrintDialogHost::Finish() {
@@ -337,13 +368,13 @@ bool PrintDialogHost::WriteSettings() {
     return true;
 }
 
-bool PrintDialogHost::SwitchPrinter(const std::string& ppdPath) {
+bool PrintDialogHost::SwitchPrinter(const Printer& printer) {
     StopExtension();
     ReleaseSession();
-    Printer next = mPrinter;
-    next.ppdPath = ppdPath;
-    if (!MakeSession(next))
+    if (!MakeSession(printer)) {
+        mError = "the print session cannot be made";
         return false;
+    }
     return StartExtension();
 }
 
@@ -370,7 +401,8 @@ std::vector<std::pair<std::string, std::string>> PrintDialogHost::Summary() {
     CFArrayRef titles = nullptr, values = nullptr;
     if ((*mInterface->vtable->GetSummaryText)(mContext, &titles, &values) != noErr)
         return lines;
-    CFIndex count = titles && values ? std::min(CFArrayGetCount(titles), CFArrayGetCount(values)) : 0;
+    CFIndex count =
+        titles && values ? std::min(CFArrayGetCount(titles), CFArrayGetCount(values)) : 0;
     for (CFIndex i = 0; i < count; ++i)
         lines.emplace_back(Utf8(static_cast<CFStringRef>(CFArrayGetValueAtIndex(titles, i))),
                            Utf8(static_cast<CFStringRef>(CFArrayGetValueAtIndex(values, i))));
@@ -383,7 +415,8 @@ std::vector<std::pair<std::string, std::string>> PrintDialogHost::Summary() {
 
 bool PrintDialogHost::RestoredFromCache() {
     CFTypeRef value = nullptr;
-    return mSession && PMSessionGetDataFromSession(mSession, kImageShiftPPDFromCacheKey, &value) == noErr &&
+    return mSession &&
+           PMSessionGetDataFromSession(mSession, kImageShiftPPDFromCacheKey, &value) == noErr &&
            value == kCFBooleanTrue;
 }
 
@@ -405,7 +438,8 @@ bool PrintDialogHost::ReadJobTicket(JobTicketFile& out, std::string* why) {
     CFURLRef url = NewFileURL(out.path, false);
     CFDataRef data = nullptr;
     SInt32 error = 0;
-    if (!url || !CFURLCreateDataAndPropertiesFromResource(kCFAllocatorDefault, url, &data, nullptr, nullptr, &error)) {
+    if (!url || !CFURLCreateDataAndPropertiesFromResource(kCFAllocatorDefault, url, &data, nullptr,
+                                                          nullptr, &error)) {
         if (why)
             *why = "cannot be read";
         if (url)
@@ -413,7 +447,8 @@ bool PrintDialogHost::ReadJobTicket(JobTicketFile& out, std::string* why) {
         return true;
     }
     CFRelease(url);
-    CFPropertyListRef list = CFPropertyListCreateWithData(kCFAllocatorDefault, data, kCFPropertyListImmutable, nullptr, nullptr);
+    CFPropertyListRef list = CFPropertyListCreateWithData(
+        kCFAllocatorDefault, data, kCFPropertyListImmutable, nullptr, nullptr);
     CFRelease(data);
     if (!list || CFGetTypeID(list) != CFArrayGetTypeID()) {
         if (why)
@@ -432,8 +467,9 @@ bool PrintDialogHost::ReadJobTicket(JobTicketFile& out, std::string* why) {
             continue;
         CFNumberGetValue(static_cast<CFNumberRef>(site), kCFNumberSInt32Type, &number);
         auto d = static_cast<CFDataRef>(bytes);
-        out.entries.emplace_back(number, std::string(reinterpret_cast<const char*>(CFDataGetBytePtr(d)),
-                                                     static_cast<size_t>(CFDataGetLength(d))));
+        out.entries.emplace_back(number,
+                                 std::string(reinterpret_cast<const char*>(CFDataGetBytePtr(d)),
+                                             static_cast<size_t>(CFDataGetLength(d))));
     }
     CFRelease(list);
     return true;

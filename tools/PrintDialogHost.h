@@ -38,7 +38,9 @@ public:
     bool OpenPrinter(const Printer& printer);
     // The dialog's buttons and actions.
     bool ClickPrint();  // true when the panel let the click through and the job was printed
-    bool SwitchPrinter(const std::string& ppdPath);
+    // Another printer, as when the person picks it: the extension is terminated and a new one
+    // is made and initialised for it.
+    bool SwitchPrinter(const Printer& printer);
     bool Reload();
     void SetOrientation(bool portrait);
     void Finish();  // Close, Terminate and Release, once

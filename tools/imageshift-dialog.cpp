@@ -12,6 +12,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "platform/CoreFoundation.h"
 #include "platform/controls/UserScript.h"
 #include "tools/PrintDialogHost.h"
 
@@ -39,11 +40,18 @@ bool IsReadableFile(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), R_OK) == 0;
 }
 
+// A folder of the installation, relative to the program's own folder (bin) unless the build
+// was configured with an absolute one.
+std::string Installed(const std::string& programDir, const std::string& folder) {
+    return folder.rfind('/', 0) == 0 ? folder : programDir + "/../" + folder;
+}
+
 // The bundle beside the program in the build folder, else the installed one.
 std::string FindBundle() {
     const std::string dir = ExecutableDir();
     for (const std::string& candidate :
-         {dir + "/../ImageShift.plugin", dir + "/../lib/imageshift/ImageShift.plugin"})
+         {dir + "/../ImageShift.plugin",
+          Installed(dir, ZEQ_INSTALL_LIBDIR) + "/imageshift/ImageShift.plugin"})
         if (IsDir(candidate))
             return candidate;
     return {};
@@ -53,7 +61,8 @@ std::string FindBundle() {
 std::string FindSamplePPD() {
     const std::string dir = ExecutableDir();
     for (const std::string& candidate :
-         {dir + "/../share/imageshift/examples/QW4300.ppd", std::string(ZEQ_EXAMPLES "/QW4300.ppd")})
+         {Installed(dir, ZEQ_INSTALL_DATADIR) + "/imageshift/examples/QW4300.ppd",
+          std::string(ZEQ_EXAMPLES "/QW4300.ppd")})
         if (IsReadableFile(candidate))
             return candidate;
     return {};
@@ -65,16 +74,80 @@ std::string BaseName(const std::string& path) {
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
+// The printer's PC file name as its PPD gives it near the top ("" when it gives none).
+std::string PCFileName(const std::string& ppdPath) {
+    std::ifstream file(ppdPath, std::ios::binary);
+    std::string head(4096, '\0');
+    file.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(file.gcount()));
+    size_t at = head.find("*PCFileName:");
+    if (at == std::string::npos)
+        return {};
+    size_t end = head.find_first_of("\r\n", at);
+    std::string value = head.substr(at + 12, end == std::string::npos ? end : end - at - 12);
+    value.erase(0, value.find_first_not_of(" \t\""));
+    value.erase(value.find_last_not_of(" \t\"") + 1);
+    return value;
+}
+
+// Whether the bundle's list of supported printers names that PC file name.
+bool IsListedPrinter(const std::string& bundlePath, const std::string& pcFileName) {
+    std::ifstream file(bundlePath + "/Contents/PrinterList.plist", std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    const std::string bytes = text.str();
+    CFDataRef data = CFDataCreate(kCFAllocatorDefault, reinterpret_cast<const UInt8*>(bytes.data()),
+                                  static_cast<CFIndex>(bytes.size()));
+    CFPropertyListRef list =
+        data ? CFPropertyListCreateWithData(kCFAllocatorDefault, data, kCFPropertyListImmutable,
+                                            nullptr, nullptr)
+             : nullptr;
+    bool listed = false;
+    if (list && CFGetTypeID(list) == CFDictionaryGetTypeID()) {
+        CFTypeRef names =
+            CFDictionaryGetValue(static_cast<CFDictionaryRef>(list), CFSTR("PCFILENAME"));
+        for (CFIndex i = 0; names && CFGetTypeID(names) == CFArrayGetTypeID() &&
+                            i < CFArrayGetCount(static_cast<CFArrayRef>(names));
+             ++i) {
+            CFTypeRef name = CFArrayGetValueAtIndex(static_cast<CFArrayRef>(names), i);
+            char buffer[256];
+            if (name && CFGetTypeID(name) == CFStringGetTypeID() &&
+                CFStringGetCString(static_cast<CFStringRef>(name), buffer, sizeof buffer,
+                                   kCFStringEncodingUTF8) &&
+                buffer[0] != '\0' && pcFileName.find(buffer) != std::string::npos)
+                listed = true;
+        }
+    }
+    if (list)
+        CFRelease(list);
+    if (data)
+        CFRelease(data);
+    return listed;
+}
+
+// Why the extension declined the printer, as far as the dialog can tell from the outside.
+std::string DeclineReason(const std::string& ppdPath, const std::string& bundlePath) {
+    const std::string name = PCFileName(ppdPath);
+    if (name.empty())
+        return "its PPD gives no *PCFileName, so it is none of the printers the extension supports";
+    if (!IsListedPrinter(bundlePath, name))
+        return "its PC file name \"" + name +
+               "\" is not in the extension's list of supported printers (PrinterList.plist)";
+    return "its PPD lacks the Image Shift controls (the four ranges *QWImageFrontX, "
+           "*QWImageFrontY, "
+           "*QWImageBackX and *QWImageBackY in the group VPImageShift, VPFinishing or VPLayout)";
+}
+
 std::string Dump(const nlohmann::ordered_json& state) {
     return state.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
-void PrintForPerson(PrintDialogHost& host, const PrintDialogHost::Printer& printer, std::FILE* out) {
+void PrintForPerson(PrintDialogHost& host, const PrintDialogHost::Printer& printer,
+                    const std::string& bundlePath, std::FILE* out) {
     std::fprintf(out, "Printer: %s (%s)\n", printer.name.c_str(), printer.ppdPath.c_str());
     if (!host.Active()) {
-        std::fprintf(out,
-                     "The Image Shift panel does not apply to this printer: its PPD is not one of "
-                     "the supported printers, or it has no Image Shift controls.\n");
+        std::fprintf(out, "The Image Shift panel does not apply to this printer: %s.\n",
+                     DeclineReason(printer.ppdPath, bundlePath).c_str());
         return;
     }
     std::fprintf(out, "%s\n", host.Printed() ? "Printed." : "Cancelled.");
@@ -88,7 +161,8 @@ void PrintForPerson(PrintDialogHost& host, const PrintDialogHost::Printer& print
         std::fprintf(out, "No job ticket was written.\n");
         return;
     }
-    std::fprintf(out, "Job ticket: %s%s\n", ticket.path.c_str(), why.empty() ? "" : (" " + why).c_str());
+    std::fprintf(out, "Job ticket: %s%s\n", ticket.path.c_str(),
+                 why.empty() ? "" : (" " + why).c_str());
     for (const auto& [site, text] : ticket.entries)
         std::fprintf(out, "  %4ld  %s\n", site, text.c_str());
 }
@@ -96,7 +170,8 @@ void PrintForPerson(PrintDialogHost& host, const PrintDialogHost::Printer& print
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"A print dialog without a display that runs the Image Shift panel on one printer."};
+    CLI::App app{
+        "A print dialog without a display that runs the Image Shift panel on one printer."};
     app.set_version_flag("--version", "imageshift-dialog " ZEQ_VERSION);
     std::string ppd, uri, name, settings, script, plugin;
     bool json = false;
@@ -108,7 +183,14 @@ int main(int argc, char** argv) {
     app.add_option("--script", script, "the person's actions, one a line ('-': standard input)");
     app.add_option("--plugin", plugin, "the plug-in bundle (default: the one built or installed)");
     app.add_flag("--json", json, "write the final state as one JSON object");
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& e) {  // --help, --version
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        app.exit(e);
+        return kUsage;
+    }
 
     // Only this program's own output goes to standard output.
     std::FILE* out = fdopen(dup(STDOUT_FILENO), "w");
@@ -117,7 +199,8 @@ int main(int argc, char** argv) {
     if (ppd.empty())
         ppd = FindSamplePPD();
     if (ppd.empty() || !IsReadableFile(ppd)) {
-        std::fprintf(stderr, "imageshift-dialog: %s: cannot read the PPD\n", ppd.empty() ? "the sample printer" : ppd.c_str());
+        std::fprintf(stderr, "imageshift-dialog: %s: cannot read the PPD\n",
+                     ppd.empty() ? "the sample printer" : ppd.c_str());
         return kUsage;
     }
     std::string scriptText;
@@ -128,7 +211,8 @@ int main(int argc, char** argv) {
         } else {
             std::ifstream file(script);
             if (!file || IsDir(script)) {
-                std::fprintf(stderr, "imageshift-dialog: %s: cannot read the script\n", script.c_str());
+                std::fprintf(stderr, "imageshift-dialog: %s: cannot read the script\n",
+                             script.c_str());
                 return kUsage;
             }
             buffer << file.rdbuf();
@@ -185,13 +269,18 @@ int main(int argc, char** argv) {
             return "printer takes the path of a PPD";
         if (!IsReadableFile(line.rest))
             return line.rest + ": cannot read the PPD";
+        // Another printer of the same kind, named after its PPD.
         printer.ppdPath = line.rest;
-        host.SwitchPrinter(line.rest);
+        printer.name = BaseName(line.rest);
+        printer.deviceURI = "usb://localhost/" + printer.name;
+        if (!host.SwitchPrinter(printer))
+            return host.Error();
         return "";
     });
     if (!runner.Parse(scriptText, &lines, &errors)) {
         for (const ScriptError& e : errors)
-            std::fprintf(stderr, "imageshift-dialog: %s: %s\n", script.c_str(), FormatScriptError(e).c_str());
+            std::fprintf(stderr, "imageshift-dialog: %s: %s\n", script.c_str(),
+                         FormatScriptError(e).c_str());
         return kUsage;
     }
 
@@ -200,17 +289,27 @@ int main(int argc, char** argv) {
         return kUsage;
     }
     // One action at a time, so that the dialog ends at a print that goes through or a cancel;
-    // the blank lines keep each action's line number for its error messages.
+    // errors are reported with the action's line in the script.
     std::ostringstream dumps;
     for (const ScriptLine& line : lines) {
         if (done)
             break;
-        std::string text(static_cast<size_t>(line.line - 1), '\n');
-        text += line.action + (line.rest.empty() ? "" : " " + line.rest);
+        const std::string text = line.action + (line.rest.empty() ? "" : " " + line.rest);
         std::vector<ScriptError> runErrors;
-        if (!runner.Run(text, dumps, &runErrors)) {
+        const bool panelAction = line.action == "type" || line.action == "click" ||
+                                 line.action == "hold" || line.action == "key";
+        if (runner.Run(text, dumps, &runErrors))
+            continue;
+        if (panelAction && !host.Active()) {
+            // A printer the extension declined shows no panel: the person cannot act on it.
+            std::fprintf(stderr,
+                         "imageshift-dialog: %s: line %d: skipped, the Image Shift panel is not "
+                         "shown for this printer\n",
+                         script.c_str(), line.line);
+        } else {
             for (const ScriptError& e : runErrors)
-                std::fprintf(stderr, "imageshift-dialog: %s: %s\n", script.c_str(), FormatScriptError(e).c_str());
+                std::fprintf(stderr, "imageshift-dialog: %s: %s\n", script.c_str(),
+                             FormatScriptError({line.line, e.message}).c_str());
             std::fputs(dumps.str().c_str(), out);
             host.Finish();
             return kUsage;
@@ -221,7 +320,7 @@ int main(int argc, char** argv) {
     if (json)
         std::fprintf(out, "%s\n", Dump(runner.State()).c_str());
     else
-        PrintForPerson(host, printer, out);
+        PrintForPerson(host, printer, plugin, out);
     host.Finish();
     std::fclose(out);
     return active ? kPrintedOrCancelled : kDeclined;
