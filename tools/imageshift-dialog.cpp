@@ -40,10 +40,12 @@ bool IsReadableFile(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), R_OK) == 0;
 }
 
-// A folder of the installation, relative to the program's own folder (bin) unless the build
-// was configured with an absolute one.
+// A folder of the installation: under the prefix, the folder above the program's own, unless
+// the build was configured with an absolute one.
 std::string Installed(const std::string& programDir, const std::string& folder) {
-    return folder.rfind('/', 0) == 0 ? folder : programDir + "/../" + folder;
+    if (folder.rfind('/', 0) == 0)
+        return folder;
+    return programDir.substr(0, programDir.rfind('/')) + "/" + folder;
 }
 
 // The bundle beside the program in the build folder, else the installed one.

@@ -1,5 +1,5 @@
-// Runs the zeqppd program with arguments and collects its exit status, standard output and
-// standard error; helpers to read its JSON dump.
+// Runs a program of the build (zeqppd, ppdinfo, imageshift-dialog) with arguments and collects
+// its exit status, standard output and standard error; helpers to read zeqppd's JSON dump.
 #pragma once
 
 #include <fcntl.h>
@@ -32,25 +32,33 @@ inline std::string ReadWholeFile(const std::string& path) {
     return text.str();
 }
 
-// Runs the program at `path` with `args`, standard output and standard error going to
-// temporary files.
-inline ToolResult RunProgram(const std::string& path, const std::vector<std::string>& args) {
+// Runs `program` with `args`, `input` on its standard input and its standard output and
+// standard error going to temporary files.
+inline ToolResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                             const std::string& input = "") {
     ToolResult result;
-    char outName[] = "/tmp/zeqppd-test-out-XXXXXX";
-    char errName[] = "/tmp/zeqppd-test-err-XXXXXX";
+    char inName[] = "/tmp/zeq-tool-in-XXXXXX";
+    char outName[] = "/tmp/zeq-tool-out-XXXXXX";
+    char errName[] = "/tmp/zeq-tool-err-XXXXXX";
+    const int inFd = mkstemp(inName);
     const int outFd = mkstemp(outName);
     const int errFd = mkstemp(errName);
-    if (outFd < 0 || errFd < 0) {
+    if (inFd < 0 || outFd < 0 || errFd < 0) {
         ADD_FAILURE() << "cannot create temporary files";
         return result;
     }
+    if (write(inFd, input.data(), input.size()) != static_cast<ssize_t>(input.size()) ||
+        lseek(inFd, 0, SEEK_SET) != 0) {
+        ADD_FAILURE() << "cannot write the standard input";
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, inFd, 0);
     posix_spawn_file_actions_adddup2(&actions, outFd, 1);
     posix_spawn_file_actions_adddup2(&actions, errFd, 2);
 
     std::vector<std::string> storage;
-    storage.push_back(path);
+    storage.push_back(program);
     storage.insert(storage.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& arg : storage) {
@@ -59,8 +67,9 @@ inline ToolResult RunProgram(const std::string& path, const std::vector<std::str
     argv.push_back(nullptr);
 
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    close(inFd);
     close(outFd);
     close(errFd);
     if (spawned == 0) {
@@ -69,19 +78,22 @@ inline ToolResult RunProgram(const std::string& path, const std::vector<std::str
             result.status = WEXITSTATUS(wstatus);
         }
     } else {
-        ADD_FAILURE() << "cannot start " << path;
+        ADD_FAILURE() << "cannot start " << program;
     }
     result.out = ReadWholeFile(outName);
     result.err = ReadWholeFile(errName);
+    unlink(inName);
     unlink(outName);
     unlink(errName);
     return result;
 }
 
+#ifdef ZEQPPD_PATH
 // Runs zeqppd with `args`.
 inline ToolResult RunTool(const std::vector<std::string>& args) {
     return RunProgram(ZEQPPD_PATH, args);
 }
+#endif
 
 inline std::string DataFile(const std::string& name) {
     return std::string(ZEQ_TEST_DATA) + "/" + name;
@@ -118,6 +130,7 @@ private:
     std::string mPath;
 };
 
+#ifdef ZEQPPD_PATH
 // `zeqppd dump --json FILE`, parsed; fails the test when the program fails.
 inline nlohmann::json DumpJson(const std::string& file) {
     const ToolResult result = RunTool({"dump", file, "--json"});
@@ -126,6 +139,7 @@ inline nlohmann::json DumpJson(const std::string& file) {
     EXPECT_FALSE(model.is_discarded()) << result.out;
     return model.is_discarded() ? nlohmann::json::object() : model;
 }
+#endif
 
 // The entry of `list` (controls, groups or properties) with that keyword; null JSON when none.
 inline nlohmann::json Find(const nlohmann::json& list, const std::string& keyword) {
