@@ -282,7 +282,9 @@ bool PrintDialogHost::OpenPrinter(const Printer& printer) {
         mError = "the print session cannot be made";
         return false;
     }
-    (*mInterface->vtable->Retain)(mInterface);
+    if (!mRetained)
+        (*mInterface->vtable->Retain)(mInterface);
+    mRetained = true;
     PMPlugInAPIVersion version{};
     (*mInterface->vtable->GetAPIVersion)(mInterface, &version);
     return StartExtension();
@@ -333,9 +335,15 @@ void PrintDialogHost::StopExtension() {
 
 void PrintDialogHost::Finish() {
     StopExtension();
+    // The dialog holds the reference QueryInterface gave and, once opened, the one of its
+    // Retain: the interface object goes with the last of them.
     if (mInterface) {
-        (*mInterface->vtable->Release)(&mInterface);
+        PlugInIntf* queried = mInterface;
+        if (mRetained)
+            (*mInterface->vtable->Release)(&mInterface);
+        (*queried->vtable->Release)(&queried);
         mInterface = nullptr;
+        mRetained = false;
     }
 }
 
