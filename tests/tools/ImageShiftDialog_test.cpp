@@ -312,7 +312,19 @@ TEST_F(ImageShiftDialog, UsageErrorsAndUnreadableFiles) {
     EXPECT_EQ(Run({"--ppd", mFolder.Path()}, "").status, 2);
     EXPECT_EQ(Run({"--settings", mFolder.Path()}, "").status, 2);
     EXPECT_EQ(Run({"--plugin", mFolder.Path()}, "").status, 2);
+    EXPECT_EQ(Run({"--settings", "/dev/null"}, "").status, 2);
     EXPECT_EQ(Run({"--bogus"}, "").status, 2);
+
+    // A job-ticket path in the print settings that names no job ticket is not read.
+    const json printed = Final({"--settings", Settings()}, "print\n");
+    const std::string path = printed["jobTicket"].value("path", "");
+    std::string text = ReadWholeFile(Settings());
+    ASSERT_NE(path, "");
+    ASSERT_NE(text.find(path), std::string::npos);
+    text.replace(text.find(path), path.size(), "/dev/zero");
+    std::ofstream(Settings(), std::ios::trunc) << text;
+    EXPECT_EQ(Final({"--settings", Settings()}, "cancel\n")["jobTicket"],
+              json({{"path", "/dev/zero"}, {"entries", json::array()}}));
     EXPECT_EQ(RunProgram(DIALOG_PATH, {"--script", "/nonexistent.script"}).status, 2);
     EXPECT_EQ(RunProgram(DIALOG_PATH, {"--help"}).status, 0);
 }
