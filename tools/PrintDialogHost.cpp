@@ -285,7 +285,10 @@ bool PrintDialogHost::OpenPrinter(const Printer& printer) {
         mError = "the print session cannot be made";
         return false;
     }
-    (*mInterface->vtable->Retain)(mInterface);
+    if (!mRetained) {
+        (*mInterface->vtable->Retain)(mInterface);
+        mRetained = true;
+    }
     PMPlugInAPIVersion version{};
     (*mInterface->vtable->GetAPIVersion)(mInterface, &version);
     return StartExtension();
@@ -336,10 +339,15 @@ void PrintDialogHost::StopExtension() {
 
 void PrintDialogHost::Finish() {
     StopExtension();
-    if (mInterface) {
-        (*mInterface->vtable->Release)(&mInterface);
-        mInterface = nullptr;
+    // One Release for the Retain, one for the interface QueryInterface made; Release clears
+    // the pointer it is given.
+    if (mInterface && mRetained) {
+        PlugInIntf* retained = mInterface;
+        (*mInterface->vtable->Release)(&retained);
+        mRetained = false;
     }
+    if (mInterface)
+        (*mInterface->vtable->Release)(&mInterface);
 }
 
 OSStatus PrintDialogHost::PrintHit(EventHandlerCallRef, EventRef, void* self) {

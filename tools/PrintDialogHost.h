@@ -87,6 +87,7 @@ private:
     PlugInIntf* mInterface = nullptr;
     PMPDEContext mContext = nullptr;
     bool mOpen = false;
+    bool mRetained = false;  // Retain was called on the interface
 
     Printer mPrinter;
     PMPrintSession mSession = nullptr;
