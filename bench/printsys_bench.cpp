@@ -139,39 +139,47 @@ bool SaveCache(TestSession& session, CFURLRef url) {
     return saved;
 }
 
+// A set-up and a restore as the dialog makes them (a restore over the print settings and the
+// job ticket the dialog makes for it), the model deleted; false when there was no model.
+bool SetupRound(TestSession& session) {
+    ZEQPPD* ppd = SetupPPD(session.Session(), Get().key);
+    benchmark::DoNotOptimize(ppd);
+    delete ppd;
+    return ppd != nullptr;
+}
+
+bool RestoreRound(TestSession& session, CFURLRef url) {
+    PrintSettingsTicket settings(session.Session());
+    ZEQJobTicket ticket(&settings, CFSTR("ZEQ.PSData.com.example.ppdloc.bench"));
+    ZEQPPD* ppd = ticket.RestorePPD(Get().key, url);
+    delete ppd;
+    return ppd != nullptr;
+}
+
+// Each benchmark makes one round before it starts timing, so that neither starts with the
+// memory the one before it left behind.
 void BM_SetupPPD(benchmark::State& state) {
     CFURLRef url = nullptr;
     TestSession* session = SessionFor(state, url);
     if (session == nullptr)
         return;
-    for (auto _ : state) {
-        ZEQPPD* ppd = SetupPPD(session->Session(), Get().key);
-        benchmark::DoNotOptimize(ppd);
-        delete ppd;
-    }
+    SetupRound(*session);
+    for (auto _ : state)
+        SetupRound(*session);
 }
 BENCHMARK(BM_SetupPPD)->DenseRange(0, kInputs - 1)->Unit(benchmark::kMillisecond);
 
-// As the dialog restores: the print settings and the job ticket over them, then RestorePPD.
 void BM_RestorePPD(benchmark::State& state) {
     CFURLRef url = nullptr;
     TestSession* session = SessionFor(state, url);
     if (session == nullptr)
         return;
-    if (!SaveCache(*session, url)) {
-        state.SkipWithError("the cache could not be saved");
+    if (!SaveCache(*session, url) || !RestoreRound(*session, url)) {
+        state.SkipWithError("the cache could not be saved or was refused");
         return;
     }
-    for (auto _ : state) {
-        PrintSettingsTicket settings(session->Session());
-        ZEQJobTicket ticket(&settings, CFSTR("ZEQ.PSData.com.example.ppdloc.bench"));
-        ZEQPPD* ppd = ticket.RestorePPD(Get().key, url);
-        if (ppd == nullptr) {
-            state.SkipWithError("the cache was refused");
-            break;
-        }
-        delete ppd;
-    }
+    for (auto _ : state)
+        RestoreRound(*session, url);
     CFTypeRef item = nullptr;
     PMTicketGetItem(session->PrintSettings(), kPMTopLevel, kPMTopLevel, Get().key, &item);
     if (item != nullptr)

@@ -253,9 +253,17 @@ void ZEQPPD::RecordError(PPDXErrorObj* error) {
         delete error;
 }
 
+// The statement parsers' own reading of the next line: NextStreamLine's rule, without its
+// call through the base part on every line of a block.
 bool ZEQPPD::ReadFileLine(char* line) {
     line[0] = '\0';
-    return mFileStream != nullptr && NextStreamLine(line);
+    if (mFileStream == nullptr || mReadFailed)
+        return false;
+    if (!mFileStream->GetLine(line)) {
+        mReadFailed = true;
+        return false;
+    }
+    return true;
 }
 
 // Double quotes around a word list are optional and "||" holds an empty word, so an empty

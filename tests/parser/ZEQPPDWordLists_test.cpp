@@ -18,11 +18,6 @@ using namespace zeqtest;
 
 namespace {
 
-const char* kHeadOnly =
-    "*PPD-Adobe: \"4.3\"\n"
-    "*LanguageVersion: English\n"
-    "*LanguageEncoding: ISOLatin1\n";
-
 const char* kAfter =
     "*%ZEQFlags *QWAfter: Setup\n"
     "*%ZEQGroup *QWAfter: VPLayout\n"
@@ -39,7 +34,7 @@ std::string CodeLine(char c) {
 }  // namespace
 
 TEST(ZEQPPDWordLists, QuotesAreOptionalAndEmptyWordsAreSkipped) {
-    std::string text = std::string(kHeadOnly) +
+    std::string text = std::string(kHead) +
                        "*%ZEQPropPage VPP3/Three: True||Prop\n"
                        "*%ZEQPropPage VPP4/Four:\"True|App\"\n"
                        "*%ZEQGroupName Pane/Pane:\"True\"\n"
