@@ -27,6 +27,8 @@ namespace {
 #define kJobTicketKeyPrefix "ZEQ.PSData."
 
 constexpr SInt16 kPaneLeft = 20, kPaneTop = 20, kPaneWidth = 525, kPaneHeight = 200;
+// Far more than the PostScript of any PPD's Image Shift controls.
+constexpr off_t kMaxJobTicketBytes = 16L * 1024 * 1024;
 // Deep enough for any ticket this dialog writes; deeper values are cut rather than followed.
 constexpr int kMaxJsonDepth = 16;
 
@@ -185,9 +187,10 @@ bool PrintDialogHost::LoadPlugIn(const std::string& bundlePath) {
 
 bool PrintDialogHost::UseSettingsFile(const std::string& path) {
     mSettingsPath = path;
+    // An existing file must be a regular one: it is replaced whole after a print.
     struct stat st;
-    if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-        mError = path + ": is a directory";
+    if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        mError = path + ": not a regular file";
         return false;
     }
     if (access(path.c_str(), F_OK) == 0 && access(path.c_str(), R_OK) != 0) {
@@ -282,9 +285,10 @@ bool PrintDialogHost::OpenPrinter(const Printer& printer) {
         mError = "the print session cannot be made";
         return false;
     }
-    if (!mRetained)
+    if (!mRetained) {
         (*mInterface->vtable->Retain)(mInterface);
-    mRetained = true;
+        mRetained = true;
+    }
     PMPlugInAPIVersion version{};
     (*mInterface->vtable->GetAPIVersion)(mInterface, &version);
     return StartExtension();
@@ -335,16 +339,15 @@ void PrintDialogHost::StopExtension() {
 
 void PrintDialogHost::Finish() {
     StopExtension();
-    // The dialog holds the reference QueryInterface gave and, once opened, the one of its
-    // Retain: the interface object goes with the last of them.
-    if (mInterface) {
-        PlugInIntf* queried = mInterface;
-        if (mRetained)
-            (*mInterface->vtable->Release)(&mInterface);
-        (*queried->vtable->Release)(&queried);
-        mInterface = nullptr;
+    // One Release for the Retain, one for the interface QueryInterface made; Release clears
+    // the pointer it is given.
+    if (mInterface && mRetained) {
+        PlugInIntf* retained = mInterface;
+        (*mInterface->vtable->Release)(&retained);
         mRetained = false;
     }
+    if (mInterface)
+        (*mInterface->vtable->Release)(&mInterface);
 }
 
 OSStatus PrintDialogHost::PrintHit(EventHandlerCallRef, EventRef, void* self) {
@@ -443,6 +446,14 @@ bool PrintDialogHost::ReadJobTicket(JobTicketFile& out, std::string* why) {
     if (!path)
         return false;
     out.path = Utf8(path);
+    // The path comes from the print settings: only a regular file of a job ticket's size is read.
+    struct stat st;
+    if (stat(out.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_size > kMaxJobTicketBytes) {
+        if (why)
+            *why = "is not a job-ticket file";
+        return true;
+    }
     CFURLRef url = NewFileURL(out.path, false);
     CFDataRef data = nullptr;
     SInt32 error = 0;
